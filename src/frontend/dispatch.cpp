@@ -1,0 +1,47 @@
+#include "frontend/dispatch.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "html/escape.h"
+#include "html/html.h"
+
+namespace tavrix {
+
+namespace {
+
+struct Route {
+  std::string_view action;
+  void (*handler)(Request&);
+};
+
+// Tested in this order, by exact, case-sensitive equality.
+constexpr std::array<Route, 0> kRoutes{};
+
+}  // namespace
+
+void process(Request& req) {
+  const std::string action = req.param("action");
+  if (action.size() < 4 || action.compare(0, 4, "Gong") != 0) return;
+  for (const Route& route : kRoutes) {
+    if (route.action == action) {
+      route.handler(req);
+      return;
+    }
+  }
+  startAction(req);
+}
+
+void startAction(Request& req) {
+  Html page(req.out);
+  page.out("<HEAD>");
+  page.out("<TITLE>ACTION 확인 </TITLE>");
+  page.out("</HEAD>");
+  page.out("<BODY bgcolor=\"#FFFFFF\">");
+  page.out("<p align=\"center\">시작 ACTION 확인</p>");
+  page.out("<p align=\"center\">" + escapeRequestText(req.param("action")) + "</p>");
+  page.destroy();
+}
+
+}  // namespace tavrix

@@ -1,0 +1,22 @@
+// Process entry. serveRequest runs one whole request — decode, dispatch, at
+// most one page — and turns any failure into the error report; start is the
+// CGI program's entry: one request from the process environment, standard
+// input and standard output.
+#pragma once
+
+#include "frontend/decode.h"
+#include "html/output.h"
+
+namespace tavrix {
+
+// Returns 0 when the request ran to its end, 1 when it ended in the error
+// report.
+int serveRequest(const Environment& env, Input& in, Output& out);
+
+// The settings every request relies on: tables opened shared, records marked
+// deleted hidden, the date format from the host's locale. Once per process.
+void startProcess();
+
+int start();
+
+}  // namespace tavrix
