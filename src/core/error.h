@@ -64,6 +64,11 @@ class Error : public std::exception {
   Value methodSelf;
 
   const char* what() const noexcept override { return description.c_str(); }
+
+  // Hands the error to the request's one error handler: it unwinds to the
+  // request's entry point, which writes the error report and ends the
+  // request. Never returns.
+  [[noreturn]] void throwError() const { throw *this; }
 };
 
 // The usual shape of a failure: which component, which generic kind, what was
