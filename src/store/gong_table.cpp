@@ -1,0 +1,81 @@
+#include "store/gong_table.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include <vector>
+
+#include "store/dbf_table.h"
+#include "store/index_key.h"
+#include "store/memo_file.h"
+#include "store/ndx_index.h"
+
+namespace tavrix {
+
+namespace {
+
+bool exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::string gongPath(const std::string& dir, const std::string& name) {
+  return (dir.empty() || dir == ".") ? name : dir + "/" + name;
+}
+
+DbServer gongDbOpen(const std::string& dir) {
+  DbServer db(gongPath(dir, "Gong"));
+  for (const auto& index : kGongIndexes) db.setIndex(gongPath(dir, index.file));
+  db.setOrder(1);
+  return db;
+}
+
+DbServer gongDbOpen() { return gongDbOpen(std::string()); }
+
+void createGongTable(const std::string& dir) {
+  std::vector<std::string> files = {gongPath(dir, "Gong.dbf"), gongPath(dir, "Gong.dbt")};
+  for (const auto& index : kGongIndexes) files.push_back(gongPath(dir, std::string(index.file) + ".ndx"));
+  for (const auto& f : files)
+    if (exists(f)) store::fail(GenCode::Create, "create table", "file exists already", f, EEXIST);
+  store::DbfTable::create(files[0],
+                          {{"NYNO", 'N', 10, 0, 0},
+                           {"NYDATE", 'C', 10, 0, 0},
+                           {"TITLE", 'C', 120, 0, 0},
+                           {"BIGO", 'M', 10, 0, 0},
+                           {"QTY", 'N', 10, 0, 0}},
+                          0x79);
+  store::MemoFile::create(files[1]);
+  reindexGongTable(dir);
+}
+
+void reindexGongTable(const std::string& dir) {
+  const std::string table = gongPath(dir, "Gong");
+  {
+    store::DbfTable t(table + ".dbf");
+    for (const auto& index : kGongIndexes) {
+      const std::string path = gongPath(dir, std::string(index.file) + ".ndx");
+      if (exists(path)) {
+        try {
+          store::NdxIndex existing(path);
+          continue;
+        } catch (const Error&) {
+          // A header that is no index header: make the file afresh.
+          ::unlink(path.c_str());
+        }
+      }
+      store::IndexKey key(index.expression, t, path);
+      store::NdxIndex::create(path, index.expression, key.length(), key.numeric());
+    }
+  }
+  DbServer db(table);
+  for (const auto& index : kGongIndexes) db.setIndex(gongPath(dir, index.file));
+  db.reindex();
+  db.commit();
+  db.close();
+}
+
+}  // namespace tavrix
