@@ -1,11 +1,11 @@
 #include "frontend/dispatch.h"
 
-#include <array>
 #include <string>
 #include <string_view>
 
 #include "html/escape.h"
 #include "html/html.h"
+#include "pages/pages.h"
 
 namespace tavrix {
 
@@ -16,8 +16,20 @@ struct Route {
   void (*handler)(Request&);
 };
 
-// Tested in this order, by exact, case-sensitive equality.
-constexpr std::array<Route, 0> kRoutes{};
+// Tested in this order, by exact, case-sensitive equality. The two views are
+// visitors' look-ups, which count the view.
+constexpr Route kRoutes[] = {
+    {"GongList1", gongList1},
+    {"GongView1", [](Request& req) { gongView1(req, ViewMode::Lookup); }},
+    {"GongList2", gongList2},
+    {"GongView2", [](Request& req) { gongView2(req, ViewMode::Lookup); }},
+    {"GongWrite2", gongWrite2},
+    {"GongWrite_Ok2", gongWriteOk2},
+    {"GongNew2", gongNew2},
+    {"GongEdit2", gongEdit2},
+    {"GongDel2", gongDel2},
+    {"GongDelOk2", gongDelOk2},
+};
 
 }  // namespace
 

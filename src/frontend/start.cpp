@@ -4,10 +4,12 @@
 
 #include <new>
 
+#include "core/date.h"
 #include "core/error.h"
 #include "frontend/dispatch.h"
 #include "frontend/error_page.h"
 #include "frontend/request.h"
+#include "store/db_server.h"
 
 extern char** environ;
 
@@ -31,7 +33,10 @@ int serveRequest(const Environment& env, Input& in, Output& out) {
   return 1;
 }
 
-void startProcess() {}
+void startProcess() {
+  setExclusiveOpening(false);
+  setHideDeleted(true);
+}
 
 int start() {
   startProcess();

@@ -6,13 +6,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <cerrno>
-#include <chrono>
 #include <stdexcept>
 
 namespace tavrix::test {
 
 namespace {
+
+long nowMs() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return t.tv_sec * 1000L + t.tv_nsec / 1000000L;
+}
 
 void setNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
@@ -23,7 +30,7 @@ std::string tavrixExe() { return TAVRIX_EXE; }
 RunResult runProgram(const std::string& program, const RunOptions& o) {
   int inPipe[2], outPipe[2], errPipe[2];
   if (pipe(inPipe) || pipe(outPipe) || pipe(errPipe)) throw std::runtime_error("pipe failed");
-  const auto started = std::chrono::steady_clock::now();
+  const long started = nowMs();
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -69,9 +76,9 @@ RunResult runProgram(const std::string& program, const RunOptions& o) {
 
   RunResult r;
   bool outOpen = true, errOpen = true;
-  const auto deadline = started + std::chrono::milliseconds(o.timeoutMs);
+  const long deadline = started + o.timeoutMs;
   while (outOpen || errOpen) {
-    auto now = std::chrono::steady_clock::now();
+    const long now = nowMs();
     if (now >= deadline) {
       r.timedOut = true;
       kill(pid, SIGKILL);
@@ -83,7 +90,7 @@ RunResult runProgram(const std::string& program, const RunOptions& o) {
     if (outOpen) { fds[n] = {outPipe[0], POLLIN, 0}; outIdx = n++; }
     if (errOpen) { fds[n] = {errPipe[0], POLLIN, 0}; errIdx = n++; }
     if (inFd >= 0 && written < toWrite.size()) { fds[n] = {inFd, POLLOUT, 0}; inIdx = n++; }
-    int wait = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count());
+    const int wait = static_cast<int>(deadline - now);
     if (poll(fds, n, wait) < 0 && errno != EINTR) break;
     char buf[65536];
     auto drain = [&](int idx, int fd, std::string& into, bool& open) {
@@ -109,8 +116,7 @@ RunResult runProgram(const std::string& program, const RunOptions& o) {
   close(errPipe[0]);
   int status = 0;
   waitpid(pid, &status, 0);
-  r.elapsedMs = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - started).count());
+  r.elapsedMs = nowMs() - started;
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
   return r;
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 // (Times are plain milliseconds: <chrono> cannot be compiled with EUC-KR
-// narrow literals, and tests that compare page text need those.)
+// narrow literals, and the test support is compiled that way.)
 
 #include <map>
 #include <optional>
