@@ -29,6 +29,20 @@
 // Tables and record browse (markup_tables.cpp): table() writes a bordered
 // table from an array of rows (each an array of cells of any kind, shown with
 // asString), with a caption line after the rows unless the caption is blank.
+// browseView() writes a table file as a table, one row per visible record.
+// Its columns:
+//   - a column's heading is the field's label caption when it has one, else
+//     its name, without leading and trailing blanks; its width in pixels is
+//     (W + 1) x 10, W the larger of the field's length and the heading's
+//     byte count;
+//   - with an empty column list every field is a column, in field order;
+//   - otherwise a field is a column when its heading in upper case equals an
+//     entry of the list exactly; columns stand in list order whatever the
+//     fields' positions (a field shows once, at the first entry it equals);
+//     entries that name no field, or are not texts, are skipped;
+//   - cells are the field values as asString gives them, untrimmed (dates in
+//     the process date format, logicals TRUE/FALSE).
+// The record server is closed when the table is written.
 //
 // Forms, cookies and status-bar scroller (markup_forms.cpp): form() and
 // buttonForm() open a form that posts to the given address and leave it open;
@@ -112,6 +126,14 @@ class Html {
   // is blank; "</TABLE>", "<P>". Without a border width the border is 1.
   Html& table(double border, const Array& rows, std::string_view caption = {});
   Html& table(const Array& rows, std::string_view caption = {});
+  // Opens the table file shared through a new record server, attaches the
+  // index file unless its name is empty (the first index attached becomes
+  // the order of the walk), writes a 1000-pixel table with a heading row
+  // and one row per visible record from the first to the last, then the
+  // caption lines whatever the caption holds, and closes the record server.
+  // Opening failures throw the record server's runtime error.
+  Html& browseView(const std::string& tableFile, const std::string& indexFile = {},
+                   const Array& columnList = {}, std::string_view caption = {});
 
   // --- Forms, cookies and status-bar scroller ---
 
