@@ -1,23 +1,45 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, what building and testing the board needs,
-# when it is missing. Safe to run again: it installs only what is absent.
+# Installs, from Debian's packages, what building, testing and serving the
+# board needs, when it is missing. Safe to run again: it installs only what
+# is absent. With "lighttpd" or "apache" only that server (and what building
+# needs) is looked at; with no argument, everything the tests use.
 set -euo pipefail
 
-packages=(
-  cmake g++ make pkg-config
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
-  locales
-)
+build=(cmake g++ make pkg-config locales)
+test=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl lighttpd apache2)
+
+case "${1:-all}" in
+  lighttpd) packages=("${build[@]}" lighttpd) ;;
+  apache) packages=("${build[@]}" apache2) ;;
+  *) packages=("${build[@]}" "${test[@]}") ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 if ((${#missing[@]})); then
   echo "installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   export DEBIAN_FRONTEND=noninteractive
   "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The board takes its date format from the locale; the demo and the tests
+# use these.
+needed_locales=(ko_KR.UTF-8 en_US.UTF-8 de_DE.UTF-8 en_GB.UTF-8)
+have=$(locale -a 2>/dev/null | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')
+gen=()
+for l in "${needed_locales[@]}"; do
+  norm=$(echo "$l" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')
+  grep -qx "$norm" <<<"$have" || gen+=("$l")
+done
+if ((${#gen[@]})); then
+  for l in "${gen[@]}"; do
+    "${sudo_cmd[@]}" sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  done
+  "${sudo_cmd[@]}" locale-gen >/dev/null
 fi
