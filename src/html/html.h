@@ -159,5 +159,8 @@ class Html {
 
 // True when the text is empty or holds only blanks, tabs, CR and LF.
 bool isBlank(std::string_view text);
+// The text without its leading and trailing blanks (tabs and line breaks
+// stay).
+std::string trimBlanks(std::string_view text);
 
 }  // namespace tavrix

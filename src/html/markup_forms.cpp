@@ -3,16 +3,6 @@
 
 namespace tavrix {
 
-namespace {
-
-std::string_view trimBlanks(std::string_view s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
-
 Html& Html::form(std::string_view action) {
   return out("<form action=\"" + std::string(action) + "\" METHOD=\"POST\"> ");
 }

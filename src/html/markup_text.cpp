@@ -8,6 +8,12 @@ bool isBlank(std::string_view text) {
   return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
+std::string trimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
 Html& Html::head(bool open, std::string_view title) {
   if (!open) return out("</HEAD>");
   out("<HEAD>");
