@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tavrix {
 
@@ -28,6 +29,19 @@ DateFormat dateFormat();
 // its separator: 2001-05-17, 05/17/2001, 17.05.2001.
 std::string formatDate(const Date& d, const DateFormat& format);
 std::string formatDate(const Date& d);
+
+// The host's short-date format from its locale: the locale named by LC_ALL,
+// else LC_TIME, else LANG, read with newlocale(3) and nl_langinfo(D_FMT).
+// The C and POSIX locales, an unset or unknown locale all give month/day/year
+// with "/".
+DateFormat dateFormatFromLocale();
+
+// The order of day, month and year in a strftime(3) date format, and the
+// separator: the first punctuation character between the first two fields;
+// when there is none, "-" for year-first orders and "/" otherwise.
+// "%d.%m.%Y" gives day-month-year with "."; "%Y년 %m월 %d일" year-month-day
+// with "-". A format without all three fields gives month/day/year with "/".
+DateFormat parseDateFormat(std::string_view strftimeFormat);
 
 // Today's date on the local clock.
 Date today();
