@@ -5,7 +5,7 @@
 # needs) is looked at; with no argument, everything the tests use.
 set -euo pipefail
 
-build=(cmake g++ make pkg-config locales)
+build=(cmake g++ make pkg-config locales libfcgi-dev)
 test=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl lighttpd apache2)
 
 case "${1:-all}" in
