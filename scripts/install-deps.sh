@@ -6,7 +6,8 @@
 set -euo pipefail
 
 build=(cmake g++ make pkg-config locales libfcgi-dev)
-test=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl lighttpd apache2)
+test=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl lighttpd apache2
+  python3 python3-dbfread python3-dbf libdbd-xbase-perl)
 
 case "${1:-all}" in
   lighttpd) packages=("${build[@]}" lighttpd) ;;
