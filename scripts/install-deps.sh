@@ -2,23 +2,33 @@
 # Installs, from Debian's packages, what building, testing and serving the
 # board needs, when it is missing. Safe to run again: it installs only what
 # is absent. With "lighttpd" or "apache" only that server (and what building
-# needs) is looked at; with no argument, everything the tests use.
+# needs) is looked at, with "browser" only what the browser test adds; with
+# no argument, everything the tests use.
 set -euo pipefail
 
 build=(cmake g++ make pkg-config locales libfcgi-dev)
 test=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl lighttpd apache2
   python3 python3-dbfread python3-dbf libdbd-xbase-perl)
+# The browser test: Chromium, a font with Hangul for its screenshots, and
+# Node with npm (see below) for playwright-core.
+browser=(chromium fonts-nanum)
 
 case "${1:-all}" in
   lighttpd) packages=("${build[@]}" lighttpd) ;;
   apache) packages=("${build[@]}" apache2) ;;
-  *) packages=("${build[@]}" "${test[@]}") ;;
+  browser) packages=("${browser[@]}") ;;
+  *) packages=("${build[@]}" "${test[@]}" "${browser[@]}") ;;
 esac
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
+# Node may come from elsewhere than Debian (with npm inside); Debian's
+# packages are asked for only when there is no npm at all.
+case "${1:-all}" in
+  browser|all) command -v npm >/dev/null || missing+=(nodejs npm) ;;
+esac
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 if ((${#missing[@]})); then
