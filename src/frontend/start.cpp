@@ -8,6 +8,7 @@
 #include "core/error.h"
 #include "frontend/dispatch.h"
 #include "frontend/error_page.h"
+#include "frontend/fastcgi.h"
 #include "frontend/request.h"
 #include "store/db_server.h"
 
@@ -40,6 +41,7 @@ void startProcess() {
 
 int start() {
   startProcess();
+  if (startedByFastCgiServer()) return serveFastCgi();
   FdInput in(STDIN_FILENO);
   FdOutput out(STDOUT_FILENO);
   return serveRequest(Environment(environ), in, out);

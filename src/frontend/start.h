@@ -1,7 +1,7 @@
 // Process entry. serveRequest runs one whole request — decode, dispatch, at
 // most one page — and turns any failure into the error report; start is the
-// CGI program's entry: one request from the process environment, standard
-// input and standard output.
+// program's entry: one CGI request from the process environment, standard
+// input and standard output, or a FastCGI server's requests one after another.
 #pragma once
 
 #include "frontend/decode.h"
