@@ -1,7 +1,7 @@
 // Tables: from an array of rows, and from a table file browsed through the
 // record server.
 #include <algorithm>
-#include <cctype>
+#include <vector>
 
 #include "html/html.h"
 #include "store/db_server.h"
@@ -10,8 +10,10 @@ namespace tavrix {
 
 namespace {
 
+// ASCII letters only: the bytes of EUC-KR characters stay as they are.
 std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return s;
 }
 
