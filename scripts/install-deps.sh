@@ -8,7 +8,7 @@ set -euo pipefail
 
 build=(cmake g++ make pkg-config locales libfcgi-dev)
 test=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl lighttpd apache2
-  python3 python3-dbfread python3-dbf libdbd-xbase-perl)
+  python3 python3-dbfread python3-dbf libdbd-xbase-perl nginx spawn-fcgi libfcgi-bin wrk)
 # The browser test: Chromium, a font with Hangul for its screenshots, and
 # Node with npm (see below) for playwright-core.
 browser=(chromium fonts-nanum)
@@ -16,6 +16,7 @@ browser=(chromium fonts-nanum)
 case "${1:-all}" in
   lighttpd) packages=("${build[@]}" lighttpd) ;;
   apache) packages=("${build[@]}" apache2) ;;
+  nginx) packages=("${build[@]}" nginx spawn-fcgi) ;;
   browser) packages=("${browser[@]}") ;;
   *) packages=("${build[@]}" "${test[@]}" "${browser[@]}") ;;
 esac
