@@ -37,6 +37,7 @@ int serveRequest(const Environment& env, Input& in, Output& out) {
 void startProcess() {
   setExclusiveOpening(false);
   setHideDeleted(true);
+  setDateFormat(dateFormatFromLocale());
 }
 
 int start() {

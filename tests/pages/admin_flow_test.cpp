@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <set>
 #include <string>
@@ -48,6 +49,34 @@ TEST(Save, ANewNoticeGetsTheNextNumberAndTheListFollows) {
   EXPECT_EQ(n->body, "본문\r\n둘째 줄  ");  // stored exactly
   EXPECT_EQ(n->views, 0);
   EXPECT_EQ(n->date.size(), 10u);
+}
+
+TEST(Save, ThePostingDateFollowsTheLocale) {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  char ymd[16], dmy[16], mdy[16];
+  std::strftime(ymd, sizeof ymd, "%Y-%m-%d", &tm);
+  std::strftime(dmy, sizeof dmy, "%d.%m.%Y", &tm);
+  std::strftime(mdy, sizeof mdy, "%m/%d/%Y", &tm);
+  const std::pair<std::map<std::string, std::string>, std::string> cases[] = {
+      {{{"LC_TIME", "ko_KR.UTF-8"}}, ymd},
+      {{{"LANG", "de_DE.UTF-8"}}, dmy},
+      {{{"LC_ALL", "en_US.UTF-8"}, {"LC_TIME", "de_DE.UTF-8"}}, mdy},  // LC_ALL comes first
+      {{{"LC_TIME", "C"}}, mdy},
+      {{}, mdy},
+  };
+  for (const auto& [locale, date] : cases) {
+    Board board;
+    test::RunOptions o;
+    o.env = locale;
+    o.env["REQUEST_METHOD"] = "POST";
+    o.stdinBytes = "action=GongWrite_Ok2&job=New&title=t&bigo=b" + kPw;
+    o.cwd = board.dir();
+    test::runProgram(test::tavrixExe(), o);
+    ASSERT_TRUE(board.find(1).has_value());
+    EXPECT_EQ(board.find(1)->date, date) << locale.begin()->second;
+  }
 }
 
 TEST(Save, NumbersFollowTheHighestLiveNotice) {
