@@ -9,6 +9,7 @@
 #include <string>
 
 #include "command.h"
+#include "core/date.h"
 #include "core/error.h"
 #include "frontend/start.h"
 
@@ -181,6 +182,7 @@ int main(int argc, char** argv) {
     // The same process settings as the board: deleted records hidden,
     // shared openings, the board's date format.
     tavrix::startProcess();
+    tavrix::setDateFormat(tavrix::dateFormatFromLocale());
     recoverInterruptedPack(args.dir);
     return cmd->run(args);
   } catch (const tavrix::Error& e) {

@@ -56,7 +56,8 @@ int runCheck(const Args& args) {
   for (const auto& p : problems) std::printf("%s\n", p.c_str());
   if (!problems.empty()) {
     std::fflush(stdout);
-    std::fprintf(stderr, "gongdb check: %zu problem%s found\n", problems.size(), problems.size() == 1 ? "" : "s");
+    std::fprintf(stderr, "gongdb check: %zu problem%s found in %s\n", problems.size(), problems.size() == 1 ? "" : "s",
+                 tavrix::gongPath(args.dir, "Gong").c_str());
     return 1;
   }
   std::printf("ok: %ld records; table, memo and indexes Gong1, Gong2, Gong3 agree\n", recordCount(args.dir));
