@@ -89,6 +89,8 @@ struct DbServer::Impl {
   void stepForward(long n);
   void stepBackward(long n);
   void checkRecordNumber(const NdxIndex& ndx, std::uint32_t r) const;
+  void remember(NdxIndex::Cursor&& c);
+  NdxIndex::Cursor current(Attached& a, bool& here);
 
   // ---- changes ----
   void flush();
@@ -111,6 +113,11 @@ struct DbServer::Impl {
   bool bof = false;
   std::string record;  // the current record's bytes, with pending changes
   std::string posKey;  // its key in the current order, for finding it again
+  // Where the last move left the current order's index, and the index's
+  // stamp then: while the stamp is unchanged the next move starts there
+  // instead of descending from the root again.
+  std::optional<NdxIndex::Cursor> cursor;
+  std::uint32_t cursorStamp = 0;
 
   bool dirty = false;
   bool isNew = false;
@@ -284,6 +291,28 @@ bool DbServer::Impl::backwardVisible(NdxIndex::Cursor& c, std::string& rec) {
   return false;
 }
 
+void DbServer::Impl::remember(NdxIndex::Cursor&& c) {
+  cursor = std::move(c);
+  cursorStamp = indexes[static_cast<std::size_t>(order - 1)].ndx.stamp();
+}
+
+// A cursor on the current record's entry in the current order (`here`), or,
+// when the entry is gone, on the first entry after where it was.
+NdxIndex::Cursor DbServer::Impl::current(Attached& a, bool& here) {
+  if (cursor && cursorStamp == a.ndx.stamp() && cursor->valid()) {
+    NdxIndex::Cursor c = std::move(*cursor);
+    cursor.reset();
+    c.reload();
+    if (c.valid() && c.recNo() == recNo && c.key() == posKey) {
+      here = true;
+      return c;
+    }
+  }
+  NdxIndex::Cursor c = a.ndx.find(posKey, recNo);
+  here = c.valid() && c.recNo() == recNo && store::compareKeys(a.ndx.numeric(), c.key(), posKey) == 0;
+  return c;
+}
+
 void DbServer::Impl::setCurrent(std::uint32_t r, std::string rec) {
   recNo = r;
   record = std::move(rec);
@@ -292,6 +321,7 @@ void DbServer::Impl::setCurrent(std::uint32_t r, std::string rec) {
 }
 
 void DbServer::Impl::setNone() {
+  cursor.reset();
   recNo = 0;
   record = table.blankRecord();
   posKey.clear();
@@ -311,7 +341,11 @@ void DbServer::Impl::positionEnd(bool top) {
   } else {
     Attached& a = use(static_cast<std::size_t>(order - 1));
     auto c = top ? a.ndx.first() : a.ndx.last();
-    if (top ? forwardVisible(c, rec) : backwardVisible(c, rec)) return setCurrent(c.recNo(), std::move(rec));
+    if (top ? forwardVisible(c, rec) : backwardVisible(c, rec)) {
+      const std::uint32_t r = c.recNo();
+      remember(std::move(c));
+      return setCurrent(r, std::move(rec));
+    }
   }
   setNone();
   bof = true;
@@ -330,13 +364,15 @@ void DbServer::Impl::stepForward(long n) {
     return setCurrent(r, std::move(rec));
   }
   Attached& a = use(static_cast<std::size_t>(order - 1));
-  auto c = a.ndx.find(posKey, recNo);
-  const bool here = c.valid() && c.recNo() == recNo && store::compareKeys(a.ndx.numeric(), c.key(), posKey) == 0;
+  bool here = false;
+  auto c = current(a, here);
   for (long i = 0; i < n; ++i) {
     if (i > 0 || here) c.next();
     if (!forwardVisible(c, rec)) return setNone();
   }
-  setCurrent(c.recNo(), std::move(rec));
+  const std::uint32_t r = c.recNo();
+  remember(std::move(c));
+  setCurrent(r, std::move(rec));
 }
 
 void DbServer::Impl::stepBackward(long n) {
@@ -355,7 +391,8 @@ void DbServer::Impl::stepBackward(long n) {
     return setCurrent(r, std::move(rec));
   }
   Attached& a = use(static_cast<std::size_t>(order - 1));
-  auto c = a.ndx.find(posKey, recNo);
+  bool here = false;
+  auto c = current(a, here);
   if (c.valid()) c.prev();
   else c = a.ndx.last();
   for (long i = 0; i < n; ++i) {
@@ -366,7 +403,9 @@ void DbServer::Impl::stepBackward(long n) {
       return;
     }
   }
-  setCurrent(c.recNo(), std::move(rec));
+  const std::uint32_t r = c.recNo();
+  remember(std::move(c));
+  setCurrent(r, std::move(rec));
 }
 
 const FieldDesc& DbServer::Impl::field(std::string_view name) const {
@@ -382,7 +421,7 @@ Value DbServer::Impl::value(int i) {
   if (auto it = pendingMemo.find(i); it != pendingMemo.end()) return Value(it->second);
   const long long block = leadingNumber(raw);
   if (block <= 0 || !memo) return Value(std::string());
-  OperationGuard g(*this, LockKind::Shared);
+  // No lock needed: memo blocks are never rewritten (memo_file.h).
   return Value(memo->read(static_cast<std::uint32_t>(block)));
 }
 
@@ -444,6 +483,7 @@ void DbServer::Impl::flush() {
       if (changed[i] && t != 'N' && t != 'F') heavy = true;
     }
     needSync = needSync || heavy;
+    cursor.reset();
     isNew = dirty = markChanged = false;
     changed.assign(changed.size(), false);
     pendingMemo.clear();
@@ -494,6 +534,7 @@ void DbServer::setIndex(const std::string& name) {
   IndexKey key(ndx.expression(), db.table, path);
   if (key.numeric() != ndx.numeric() || key.length() != ndx.keyLength())
     fail(GenCode::Corruption, "set index", "key length or type does not match the key expression", path);
+  db.cursor.reset();  // cursors point into the list of indexes
   db.indexes.push_back(Attached{std::move(ndx), std::move(key)});
   if (db.indexes.size() == 1) setOrder(1);
   OperationGuard g(db, LockKind::Shared);
@@ -505,6 +546,7 @@ void DbServer::setOrder(int order) {
   if (order < 0 || order > static_cast<int>(db.indexes.size()))
     fail(GenCode::NoOrder, "set order", "no index order " + std::to_string(order), db.table.path());
   db.flush();
+  db.cursor.reset();
   db.order = order;
   db.posKey = (order && db.recNo) ? db.indexes[static_cast<std::size_t>(order - 1)].key.of(db.record) : std::string();
 }
@@ -556,7 +598,9 @@ bool DbServer::seek(const Value& key, bool soft) {
   if (db.forwardVisible(c, rec)) {
     const bool found = store::compareKeys(a.ndx.numeric(), c.key(), k) == 0;
     if (found || soft) {
-      db.setCurrent(c.recNo(), std::move(rec));
+      const std::uint32_t r = c.recNo();
+      db.remember(std::move(c));
+      db.setCurrent(r, std::move(rec));
       return found;
     }
   }

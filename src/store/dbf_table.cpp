@@ -143,10 +143,13 @@ std::uint32_t DbfTable::refresh() {
   unsigned char c[4];
   file_.readAt(4, c, 4);
   const std::uint32_t count = get32(c);
-  const std::uint64_t size = file_.size();
-  if (headerLength_ + static_cast<std::uint64_t>(count) * recordLength_ > size)
-    fail(GenCode::Corruption, "read header",
-         "record count " + std::to_string(count) + " beyond the end of the file", path());
+  // The count only grows; the file's size needs checking when it moved.
+  if (count != checkedCount_) {
+    if (headerLength_ + static_cast<std::uint64_t>(count) * recordLength_ > file_.size())
+      fail(GenCode::Corruption, "read header",
+           "record count " + std::to_string(count) + " beyond the end of the file", path());
+    checkedCount_ = count;
+  }
   count_ = count;
   return count_;
 }
@@ -182,7 +185,7 @@ std::uint32_t DbfTable::appendRecord(const std::string& record) {
   const std::uint32_t recNo = count_ + 1;
   file_.writeAt(recordOffset(recNo), record + '\x1A');
   touchHeader(recNo);
-  count_ = recNo;
+  count_ = checkedCount_ = recNo;
   return recNo;
 }
 

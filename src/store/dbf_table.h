@@ -70,6 +70,7 @@ class DbfTable {
   int headerLength_ = 0;
   int recordLength_ = 0;
   std::uint32_t count_ = 0;
+  std::uint32_t checkedCount_ = 0xFFFFFFFF;  // count last checked against the file size
 };
 
 // Field values in and out of their stored bytes (memo fields excepted: their

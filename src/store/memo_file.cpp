@@ -31,18 +31,18 @@ std::uint32_t MemoFile::nextFree() const {
 }
 
 std::string MemoFile::read(std::uint32_t block) const {
-  const std::uint64_t size = file_.size();
-  const std::uint64_t start = static_cast<std::uint64_t>(block) * kBlockSize;
-  if (block == 0 || start >= size)
-    fail(GenCode::Corruption, "read memo", "memo block " + std::to_string(block) + " beyond the file", path());
+  if (block == 0) fail(GenCode::Corruption, "read memo", "memo block 0 is the header", path());
   std::string text;
   char buf[kBlockSize];
-  for (std::uint64_t at = start; at < size; at += kBlockSize) {
+  for (std::uint64_t at = static_cast<std::uint64_t>(block) * kBlockSize;; at += kBlockSize) {
     const std::size_t n = file_.readSome(at, buf, kBlockSize);
     const char* end = std::find(buf, buf + n, '\x1A');
     text.append(buf, static_cast<std::size_t>(end - buf));
     if (end != buf + n) return text;
+    if (n < kBlockSize) break;  // the end of the file
   }
+  if (text.empty())
+    fail(GenCode::Corruption, "read memo", "memo block " + std::to_string(block) + " beyond the file", path());
   fail(GenCode::Corruption, "read memo", "memo at block " + std::to_string(block) + " has no end mark", path());
 }
 

@@ -1,7 +1,9 @@
 // MemoFile: the dBASE III memo file (.dbt) beside a table. A memo is written
-// once into fresh blocks and never changed in place; a record whose memo is
-// edited points to a new memo, and the old blocks stay unused until the
-// table is packed. So a reader never sees a memo half rewritten.
+// once into fresh blocks, before the record that refers to it, and never
+// changed in place; a record whose memo is edited points to a new memo, and
+// the old blocks stay unused until the table is packed. So a reader never
+// sees a memo half rewritten, and a memo reference read under the table lock
+// can be followed after the lock is gone.
 #pragma once
 
 #include <cstdint>

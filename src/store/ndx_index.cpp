@@ -3,7 +3,8 @@
 //   The file is a sequence of 512-byte blocks; integers are little-endian.
 //   Block 0, the header:
 //     0..3   root block              4..7   number of blocks in the file
-//     8..11  change mark: 1 while a writer is changing the tree, else 0
+//     8..11  change stamp: odd while a writer is changing the tree; raised
+//            by one when a change starts and again when it ends
 //     12..13 key length              14..15 keys per block
 //     16..17 key type: 0 character, 1 numeric
 //     18..19 entry size: key length + 8, rounded up to a multiple of 4
@@ -105,28 +106,34 @@ void NdxIndex::refresh() {
   file_.readAt(0, h, sizeof h);
   root_ = get32(h);
   blocks_ = get32(h + 4);
-  marked_ = get32(h + 8) != 0;
+  stamp_ = get32(h + 8);
   if (damaged()) return;  // the tree is not to be trusted; the caller rebuilds it
-  if (static_cast<std::uint64_t>(blocks_) * kBlockSize > file_.size())
-    corrupt(path(), "block count " + std::to_string(blocks_) + " beyond the end of the file");
+  if (blocks_ != checkedBlocks_) {
+    if (static_cast<std::uint64_t>(blocks_) * kBlockSize > file_.size())
+      corrupt(path(), "block count " + std::to_string(blocks_) + " beyond the end of the file");
+    checkedBlocks_ = blocks_;
+  }
   if (root_ == 0 || root_ >= blocks_) corrupt(path(), "root block " + std::to_string(root_) + " beyond the file");
 }
 
 void NdxIndex::beginChange() {
   if (markedByMe_) return;
-  char one[4];
-  put32(one, 1);
-  file_.writeAt(8, one, 4);
-  marked_ = markedByMe_ = true;
+  stamp_ = (stamp_ | 1) + 2;  // odd, and unlike any stamp a reader kept
+  char b[4];
+  put32(b, stamp_);
+  file_.writeAt(8, b, 4);
+  markedByMe_ = true;
 }
 
 void NdxIndex::abandonChange() { markedByMe_ = false; }
 
 void NdxIndex::endChange() {
   if (!markedByMe_) return;
-  char zero[4] = {0, 0, 0, 0};
-  file_.writeAt(8, zero, 4);
-  marked_ = markedByMe_ = false;
+  ++stamp_;
+  char b[4];
+  put32(b, stamp_);
+  file_.writeAt(8, b, 4);
+  markedByMe_ = false;
 }
 
 void NdxIndex::writeHeader() {
@@ -248,6 +255,13 @@ void NdxIndex::Cursor::prev() {
   valid_ = false;
 }
 
+void NdxIndex::Cursor::reload() {
+  loads_ = 0;
+  Frame& f = path_.back();
+  f.node = index_->readNode(f.node.block);
+  if (!f.node.leaf || f.slot >= f.node.keys.size()) valid_ = false;
+}
+
 NdxIndex::Cursor NdxIndex::first() {
   Cursor c(*this);
   c.push(root_);
@@ -281,32 +295,68 @@ NdxIndex::Cursor NdxIndex::last() {
   return c;
 }
 
-// Goes down to the leaf that holds the first entry not below `key` (and,
-// with byRecord, not below (key, recNo)), with the slot of that entry or the
-// leaf's end.
-NdxIndex::Cursor NdxIndex::descend(std::string_view key, std::uint32_t recNo, bool byRecord) {
+// Goes down to a leaf by the interior keys: FirstKey and FirstEntry take
+// the first child whose key is not below `key`, so they reach the first
+// entry with that key; AfterEqualKeys takes the first child whose key is
+// above it, reaching the end of the entries with that key. In the leaf the
+// slot is the first entry not below `key` (FirstKey) or not below (key,
+// recNo), or the leaf's end.
+NdxIndex::Cursor NdxIndex::descend(std::string_view key, std::uint32_t recNo, Descent how) {
   Cursor c(*this);
   c.push(root_);
   for (;;) {
     auto& f = c.path_.back();
     const auto& keys = f.node.keys;
+    std::size_t i = 0;
     if (f.node.leaf) {
-      std::size_t i = 0;
-      while (i < keys.size() && (byRecord ? entryLess(IndexEntry{keys[i], f.node.refs[i]}, key, recNo)
-                                          : compareKeys(numeric_, keys[i], key) < 0))
+      while (i < keys.size() && (how == Descent::FirstKey ? compareKeys(numeric_, keys[i], key) < 0
+                                                          : entryLess(IndexEntry{keys[i], f.node.refs[i]}, key, recNo)))
         ++i;
       f.slot = i;
       return c;
     }
-    std::size_t i = 0;
-    while (i < keys.size() && compareKeys(numeric_, keys[i], key) < 0) ++i;
+    const int above = how == Descent::AfterEqualKeys ? 0 : -1;
+    while (i < keys.size() && compareKeys(numeric_, keys[i], key) <= above) ++i;
     f.slot = i;
     c.push(f.node.refs[i]);
   }
 }
 
+// The leaf and slot where (key, recNo) belongs: entries before it are below
+// it, entries from it on are not; the slot may be the leaf's end. Usually
+// one descent past the equal keys; only when equal keys with higher record
+// numbers precede the place does it walk them from the first.
+NdxIndex::Cursor NdxIndex::place(std::string_view key, std::uint32_t recNo) {
+  Cursor c = descend(key, recNo, Descent::AfterEqualKeys);
+  if (c.slot() > 0) return c;
+  Cursor before = c;
+  before.valid_ = true;
+  before.prev();
+  if (!before.valid() || entryLess(IndexEntry{before.key(), before.recNo()}, key, recNo)) return c;
+  // When the entry that follows the place opens a later leaf, the place is
+  // the end of the last leaf holding smaller entries, which keeps the
+  // interior keys true for an entry put there.
+  c = descend(key, recNo, Descent::FirstEntry);
+  while (c.slot() == c.leaf().keys.size()) {
+    Cursor probe = c;
+    bool more = false;
+    while (probe.nextLeaf())
+      if (!probe.leaf().keys.empty()) {
+        more = true;
+        break;
+      }
+    if (!more || !entryLess(IndexEntry{probe.leaf().keys[0], probe.leaf().refs[0]}, key, recNo)) break;
+    c = std::move(probe);
+    const auto& n = c.leaf();
+    std::size_t i = 0;
+    while (i < n.keys.size() && entryLess(IndexEntry{n.keys[i], n.refs[i]}, key, recNo)) ++i;
+    c.path_.back().slot = i;
+  }
+  return c;
+}
+
 NdxIndex::Cursor NdxIndex::lowerBound(std::string_view key) {
-  Cursor c = descend(key, 0, false);
+  Cursor c = descend(key, 0, Descent::FirstKey);
   c.valid_ = true;
   if (c.slot() >= c.leaf().keys.size()) {
     c.valid_ = false;
@@ -325,32 +375,21 @@ NdxIndex::Cursor NdxIndex::lowerBound(std::string_view key) {
 }
 
 NdxIndex::Cursor NdxIndex::find(std::string_view key, std::uint32_t recNo) {
-  Cursor c = lowerBound(key);
-  while (c.valid() && entryLess(IndexEntry{c.key(), c.recNo()}, key, recNo)) c.next();
+  Cursor c = place(key, recNo);
+  c.valid_ = true;
+  if (c.slot() < c.leaf().keys.size()) return c;
+  c.valid_ = false;
+  while (c.nextLeaf())
+    if (!c.leaf().keys.empty()) {
+      c.valid_ = true;
+      break;
+    }
   return c;
 }
 
 void NdxIndex::insert(const std::string& key, std::uint32_t recNo) {
   beginChange();
-  Cursor c = descend(key, recNo, true);
-  // The entry goes before the first entry not below it. When that entry
-  // opens a later leaf, the entry goes at the end of the last leaf holding
-  // smaller entries, which keeps the interior keys true.
-  while (c.slot() == c.leaf().keys.size()) {
-    Cursor probe = c;
-    bool more = false;
-    while (probe.nextLeaf())
-      if (!probe.leaf().keys.empty()) {
-        more = true;
-        break;
-      }
-    if (!more || !entryLess(IndexEntry{probe.leaf().keys[0], probe.leaf().refs[0]}, key, recNo)) break;
-    c = std::move(probe);
-    const auto& n = c.leaf();
-    std::size_t i = 0;
-    while (i < n.keys.size() && entryLess(IndexEntry{n.keys[i], n.refs[i]}, key, recNo)) ++i;
-    c.path_.back().slot = i;
-  }
+  Cursor c = place(key, recNo);
   auto& f = c.path_.back();
   f.node.keys.insert(f.node.keys.begin() + static_cast<std::ptrdiff_t>(f.slot), key);
   f.node.refs.insert(f.node.refs.begin() + static_cast<std::ptrdiff_t>(f.slot), recNo);
@@ -470,7 +509,7 @@ std::vector<IndexEntry> NdxIndex::scan(std::vector<std::string>& problems) {
     problems.push_back(path() + ": " + e.description);
     return out;
   }
-  if (marked_) problems.push_back(path() + ": change mark set (a writer stopped while changing it)");
+  if (stamp_ & 1) problems.push_back(path() + ": change mark set (a writer stopped while changing it)");
   std::vector<bool> seen(blocks_, false);
   scanNode(root_, 0, seen, out, problems);
   for (std::size_t i = 1; i < out.size(); ++i)

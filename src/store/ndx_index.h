@@ -4,10 +4,12 @@
 // index. Blocks are read from the file whenever a cursor needs them; nothing
 // is kept from one operation to the next except the key definition.
 //
-// Changing an index is bracketed by a change mark in its header: set before
-// any block is touched and cleared once the index is whole again. A mark
-// found set while no writer holds the table lock means a writer died in the
-// middle; the index is then rebuilt from the table (the table is the truth).
+// Changing an index is bracketed by a change stamp in its header: made odd
+// before any block is touched and even again once the index is whole, so it
+// is both a change mark and a version. An odd stamp found while no writer
+// holds the table lock means a writer died in the middle; the index is then
+// rebuilt from the table (the table is the truth). An unchanged even stamp
+// means no block changed since it was last read.
 // All callers hold the table lock: shared to read, exclusive to change.
 #pragma once
 
@@ -48,7 +50,8 @@ class NdxIndex {
   void refresh();
   // Whether the header carries the change mark of a writer other than this
   // opening (as of the last refresh).
-  bool damaged() const { return marked_ && !markedByMe_; }
+  bool damaged() const { return (stamp_ & 1) && !markedByMe_; }
+  std::uint32_t stamp() const { return stamp_; }
 
   // Sets the change mark (once per lock hold) / clears it.
   void beginChange();
@@ -93,7 +96,9 @@ class NdxIndex {
   Node readNode(std::uint32_t block) const;
   void writeNode(const Node& node);
   void writeHeader();
-  Cursor descend(std::string_view key, std::uint32_t recNo, bool byRecord);
+  enum class Descent { FirstKey, FirstEntry, AfterEqualKeys };
+  Cursor descend(std::string_view key, std::uint32_t recNo, Descent how);
+  Cursor place(std::string_view key, std::uint32_t recNo);
   void store(Cursor& cursor, std::size_t level, std::size_t inserted);
   void scanNode(std::uint32_t block, int depth, std::vector<bool>& seen,
                 std::vector<IndexEntry>& out, std::vector<std::string>& problems);
@@ -107,7 +112,8 @@ class NdxIndex {
   int maxKeys_ = 0;
   std::uint32_t root_ = 0;
   std::uint32_t blocks_ = 0;
-  bool marked_ = false;
+  std::uint32_t stamp_ = 0;
+  std::uint32_t checkedBlocks_ = 0;  // block count last checked against the file size
   bool markedByMe_ = false;
 };
 
@@ -120,6 +126,9 @@ class NdxIndex::Cursor {
   std::uint32_t recNo() const { return leaf().refs[slot()]; }
   void next();
   void prev();
+  // Re-reads the leaf the cursor stands in, for use under a later lock when
+  // the index's stamp shows no change since the cursor was made.
+  void reload();
 
  private:
   friend class NdxIndex;
