@@ -77,6 +77,12 @@ before(async () => {
   server = spawn('bash', [path.join(sourceDir, 'scripts/serve.sh'), '--port', String(port),
     '--data', dataDir, '--no-build', '--build-dir', buildDir, '--notices', String(NOTICES)],
   { detached: true, stdio: ['ignore', 'pipe', 'pipe'] });
+  // However this process ends, the server it started ends with it.
+  process.on('exit', () => {
+    try { process.kill(-server.pid, 'SIGTERM'); } catch { /* already gone */ }
+    rmSync(dataDir, { recursive: true, force: true });
+  });
+  for (const signal of ['SIGINT', 'SIGTERM']) process.on(signal, () => process.exit(1));
   server.stdout.on('data', (d) => { log += d; });
   server.stderr.on('data', (d) => { log += d; });
   await waitForServer(`${base}/`, server, () => log);
