@@ -18,10 +18,16 @@ namespace tavrix {
 
 namespace {
 
+// The editor writes a title's blanks as "&nbsp;" so that its unquoted value
+// is not cut at the first blank; they come back as blanks. A browser shows
+// "&nbsp;" as a no-break space, which EUC-KR cannot encode, so a form it
+// submits carries "&#160;" instead: that is a blank too, or every edit of a
+// notice would change its title.
 std::string nbspAsBlanks(std::string text) {
-  const std::string nbsp = "&nbsp;";
-  for (std::size_t at = text.find(nbsp); at != std::string::npos; at = text.find(nbsp, at + 1)) {
-    text.replace(at, nbsp.size(), " ");
+  for (const std::string nbsp : {"&nbsp;", "&#160;"}) {
+    for (std::size_t at = text.find(nbsp); at != std::string::npos; at = text.find(nbsp, at + 1)) {
+      text.replace(at, nbsp.size(), " ");
+    }
   }
   return text;
 }

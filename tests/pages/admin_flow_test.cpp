@@ -104,6 +104,7 @@ TEST(Save, TitlesOnNewAndEdit) {
       {"   ", "안녕하세요 ?", ""},
       {" \t\r\n", "안녕하세요 ?", " \t\r\n"},  // an edit stores it as sent
       {"A&nbsp;B", "A B", "A B"},
+      {"A&#160;B", "A B", "A B"},  // what a browser sends for the editor's &nbsp;
       {"&nbsp;&nbsp;", "안녕하세요 ?", ""},
       {"<b>굵게</b>", "<b>굵게</b>", "<b>굵게</b>"},
   };
