@@ -426,18 +426,18 @@ test('a refused password changes nothing', async () => {
 
 // The editor writes the stored title's spaces as "&nbsp;", which a browser
 // turns into U+00A0; EUC-KR has no such character, so a browser submits it
-// as "&#160;", and the save turns back only "&nbsp;". A title left as it is
-// in an edit then comes back with "&#160;" for every space.
-test('an edit that leaves the title alone keeps its spaces',
-  { todo: 'the save turns only "&nbsp;" back into a space, not the "&#160;" browsers send' },
-  async () => {
-    const notice = expected.get(21);
-    assert.match(notice.title, / /, 'the seeded title has spaces');
-    await gotoList(page);
-    await navigating(page, () => page.click(titleLink(21)));
-    await navigating(page, () => page.click('a:has(> img[alt="수정"])'));
-    await typePassword(page, 'password', PASSWORDS[0], ' 수 정 ');
-    await page.fill('textarea[name=bigo]', '본문만 고쳤습니다.');
-    await navigating(page, () => page.click('input[type=submit][value=" 등 록 "]'));
-    assert.equal(exportTable().get(21).title, notice.title);
-  });
+// as "&#160;". A title left as it is in an edit must come back with its
+// spaces.
+test('an edit that leaves the title alone keeps its spaces', async () => {
+  const notice = expected.get(21);
+  assert.match(notice.title, / /, 'the seeded title has spaces');
+  await gotoList(page);
+  await navigating(page, () => page.click(titleLink(21)));
+  await navigating(page, () => page.click('a:has(> img[alt="수정"])'));
+  await typePassword(page, 'password', PASSWORDS[0], ' 수 정 ');
+  await page.fill('textarea[name=bigo]', '본문만 고쳤습니다.');
+  await navigating(page, () => page.click('input[type=submit][value=" 등 록 "]'));
+  assert.equal(exportTable().get(21).title, notice.title);
+  assert.equal((await readFields(page))['제목'], squeeze(notice.title));
+  await shot(page, 'edit-title-untouched');
+});
