@@ -506,18 +506,28 @@ void DbServer::Impl::syncAll() {
 DbServer::DbServer(const std::string& name, std::optional<bool> shared)
     : impl_(std::make_unique<Impl>(baseName(name), shared ? !*shared : gExclusiveOpening)) {}
 
-DbServer::~DbServer() {
+DbServer::~DbServer() { closeQuietly(); }
+
+void DbServer::closeQuietly() noexcept {
   if (!impl_) return;
   if (std::uncaught_exceptions() > 0) impl_->dropPending();
   try {
     close();
   } catch (...) {
-    // A destructor cannot report; close() explicitly to see failures.
+    // Nothing can report here; close() explicitly to see failures.
   }
+  impl_.reset();
 }
 
 DbServer::DbServer(DbServer&&) noexcept = default;
-DbServer& DbServer::operator=(DbServer&&) noexcept = default;
+
+DbServer& DbServer::operator=(DbServer&& other) noexcept {
+  if (this != &other) {
+    closeQuietly();
+    impl_ = std::move(other.impl_);
+  }
+  return *this;
+}
 
 namespace {
 DbServer::Impl& openImpl(const std::unique_ptr<DbServer::Impl>& impl) {

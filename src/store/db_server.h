@@ -3,10 +3,12 @@
 //
 // Contract:
 //  - Every operation sees the files as they are now: it takes the table lock
-//    (shared to read, exclusive to write), re-reads the record count and the
-//    index blocks it needs, and lets the lock go. Nothing read in one
-//    operation is trusted in the next, except the current record's bytes,
-//    which fieldGet() returns as they were when the record was reached.
+//    (shared to read, exclusive to write), re-reads the record count, the
+//    index header and the index blocks it needs, and lets the lock go. A
+//    move from the current record starts at the leaf the last move left,
+//    re-read, when the index's change stamp shows no change since; otherwise
+//    it descends from the root. fieldGet() returns the current record's
+//    bytes as they were when the record was reached.
 //  - Changes to a record (fieldPut, append) collect in the opening and are
 //    written as one unit when the opening moves, deletes, commits, closes or
 //    releases its TableLock: memo texts first, then the record (a new record
@@ -26,7 +28,9 @@
 //  - lock() takes the exclusive table lock until the TableLock goes, for a
 //    read-modify-write sequence (a new notice's number through its append; a
 //    counter read through its write). Pending changes are written before the
-//    lock is released. While one opening holds it, another opening of the
+//    lock is released. A batch (an import) is many appends under one lock()
+//    and one commit() at the end; the indexes' change marks stay set until
+//    the lock goes, so a batch cut short is repaired like a single save. While one opening holds it, another opening of the
 //    same table in this process gets an error instead of waiting forever.
 //  - Failures throw tavrix::Error (SUBSYSTEM "DBSERVER") with operation,
 //    description, file name and OS code. A seek that finds nothing is a
@@ -68,7 +72,7 @@ class DbServer {
   explicit DbServer(const std::string& name, std::optional<bool> shared = std::nullopt);
   ~DbServer();  // closes if still open; pending changes are dropped when an exception is unwinding
   DbServer(DbServer&&) noexcept;
-  DbServer& operator=(DbServer&&) noexcept;
+  DbServer& operator=(DbServer&&) noexcept;  // closes this opening first, like the destructor
 
   // Attaches name.ndx (name may carry a folder). Orders are numbered 1, 2, 3
   // in attach order; attaching the first index selects order 1.
@@ -113,6 +117,7 @@ class DbServer {
   struct Impl;
 
  private:
+  void closeQuietly() noexcept;
   std::unique_ptr<Impl> impl_;
 };
 

@@ -50,10 +50,10 @@ IndexKey::IndexKey(const std::string& expression, const DbfTable& table, const s
   } else {
     fail(GenCode::Corruption, "set index", "unsupported key expression \"" + expression + "\"", indexFile);
   }
-  field_ = table.fieldIndex(name);
-  if (field_ < 0)
+  const int field = table.fieldIndex(name);
+  if (field < 0)
     fail(GenCode::NoField, "set index", "key expression names unknown field " + name, indexFile);
-  const FieldDesc& f = table.fields()[static_cast<std::size_t>(field_)];
+  const FieldDesc& f = table.fields()[static_cast<std::size_t>(field)];
   offset_ = f.offset;
   fieldLength_ = f.length;
   if (f.type == 'N' || f.type == 'F') {

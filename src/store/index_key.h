@@ -23,7 +23,6 @@ class IndexKey {
 
   bool numeric() const { return numeric_; }
   int length() const { return length_; }
-  int field() const { return field_; }
 
   // The key of a record, from its stored bytes.
   std::string of(std::string_view record) const;
@@ -32,7 +31,6 @@ class IndexKey {
   std::string forSeek(const Value& value) const;
 
  private:
-  int field_ = -1;
   int offset_ = 0;
   int fieldLength_ = 0;
   int length_ = 0;
