@@ -383,6 +383,44 @@ TEST(Gongdb, AnInterruptedPackIsFinishedOrUndoneByTheNextRun) {
   }
 }
 
+TEST(Gongdb, APackKilledAtAnyMomentLosesNothing) {
+  Table t;
+  run(t.path(), {"seed", "2000"});
+  {
+    DbServer db = gongDbOpen(t.path());
+    for (long n = 7; n <= 2000; n += 7) {
+      ASSERT_TRUE(db.seek(Value(n)));
+      db.deleteRecord();
+    }
+    db.close();
+  }
+  const std::string before = exportOf(t.path());
+  // A whole pack of this table takes some tens of milliseconds; kill it
+  // after 2, 5, 8, ... ms, and let the next run recover.
+  int killed = 0, finished = 0, recovered = 0, undone = 0;
+  for (int trial = 0; trial < 40; ++trial) {
+    SCOPED_TRACE("killed after " + std::to_string(2 + 3 * trial) + " ms");
+    TempDir d;
+    copyFiles(t.path(), d.path(), kTableFiles);
+    RunOptions o;
+    o.args = {"pack", "--dir", d.path()};
+    o.timeoutMs = 2 + 3 * trial;
+    const RunResult pack = runProgram(GONGDB_EXE, o);
+    (pack.timedOut ? killed : finished) += 1;
+    const RunResult check = gongdb(d.path(), {"check"});
+    EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+    recovered += check.err.find("finished an interrupted pack") != std::string::npos;
+    undone += check.err.find("undid an interrupted pack") != std::string::npos;
+    EXPECT_EQ(exportOf(d.path()), before);
+    for (const auto& f : {"Gong.packing", "Gong-pack.dbf", "Gong-pack.dbt", "Gong1-pack.ndx", "Gong3-pack.ndx"})
+      EXPECT_FALSE(exists(d.file(f))) << f;
+  }
+  EXPECT_GT(killed, 0);
+  EXPECT_GT(finished, 0);
+  std::printf("pack killed %d times (then undone %d, finished %d), completed %d times\n", killed, undone,
+              recovered, finished);
+}
+
 TEST(Gongdb, ListShowsLiveNoticesNewestFirst) {
   Table t;
   t.import(utf8(u8"{\"title\":\"첫 공지\"}\n{\"title\":\"지운 공지\"}\n{\"title\":\"셋째 공지\",\"qty\":12}\n"));
