@@ -16,8 +16,8 @@ use XBase::Index;
 my ($dbf, @indexes) = @ARGV;
 my $table = XBase->new($dbf) or die "table: " . XBase->errstr . "\n";
 binmode STDOUT;
-for my $spec (@indexes) {
-    my ($file, $field) = split /:/, $spec;
+for my $index_def (@indexes) {
+    my ($file, $field) = split /:/, $index_def;
     my $index = XBase::Index->new($file) or die "$file: " . XBase::Index->errstr . "\n";
     $index->prepare_select;
     while (my ($key, $recno) = $index->fetch) {

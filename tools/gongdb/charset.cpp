@@ -9,10 +9,13 @@ namespace gongdb {
 
 namespace {
 
-std::string convert(std::string_view in, const char* from, const char* to, std::string_view what) {
+// Converts `in`; on a byte sequence it cannot convert, throws an error
+// naming `what`, or with `lenient` writes '?' and goes on after that byte.
+std::string convert(std::string_view in, const char* from, const char* to, std::string_view what,
+                    bool lenient = false) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1))
-    throw std::runtime_error(std::string("cannot convert ") + from + " to " + to + ": iconv is missing the encoding");
+    throw std::runtime_error(std::string("cannot convert ") + from + " to " + to + ": iconv lacks the encoding");
   std::string out(in.size() * 2 + 16, '\0');
   char* src = const_cast<char*>(in.data());
   std::size_t srcLeft = in.size();
@@ -23,17 +26,22 @@ std::string convert(std::string_view in, const char* from, const char* to, std::
     const std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
     done = out.size() - dstLeft;
     if (r != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) {
+    const int err = errno;
+    if (err == E2BIG || (lenient && out.size() - done < 4)) {
       out.resize(out.size() * 2);
       continue;
     }
-    const int err = errno;
+    if (lenient) {
+      out[done++] = '?';
+      ++src;
+      --srcLeft;
+      continue;
+    }
     iconv_close(cd);
     const std::size_t at = in.size() - srcLeft;
     throw std::runtime_error(std::string(what) + ": " +
-                             (err == EILSEQ ? "text is not valid " + std::string(from) +
-                                                  " or has a character " + to + " cannot hold"
-                                            : "incomplete " + std::string(from) + " character") +
+                             (err == EILSEQ ? "not valid " + std::string(from) + ", or a character " + to + " lacks,"
+                                            : "an incomplete " + std::string(from) + " character") +
                              " at byte " + std::to_string(at));
   }
   iconv_close(cd);
@@ -48,7 +56,11 @@ std::string utf8ToEucKr(std::string_view utf8, std::string_view what) {
 }
 
 std::string eucKrToUtf8(std::string_view eucKr, std::string_view what) {
-  return convert(eucKr, "EUC-KR", "UTF-8", what);
+  return convert(eucKr, "CP949", "UTF-8", what);
+}
+
+std::string eucKrToUtf8ForDisplay(std::string_view eucKr) {
+  return convert(eucKr, "CP949", "UTF-8", "display", true);
 }
 
 }  // namespace gongdb

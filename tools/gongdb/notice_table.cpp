@@ -1,5 +1,7 @@
 #include "notice_table.h"
 
+#include <stdexcept>
+
 #include "charset.h"
 #include "core/text.h"
 
@@ -22,6 +24,15 @@ long long highestLiveNumber(tavrix::DbServer& db) {
   db.setOrder(1);
   db.goBottom();
   return static_cast<long long>(db.fieldGet("NYNO").number());
+}
+
+void checkFits(const tavrix::DbServer& db, const std::string& field, long long highest) {
+  for (int i = 1; i <= db.fieldCount(); ++i) {
+    const tavrix::FieldInfo f = db.dataField(i);
+    if (f.name == field && std::to_string(highest).size() > static_cast<std::size_t>(f.length))
+      throw std::runtime_error(std::to_string(highest) + " does not fit the table's " + field + " field (" +
+                               std::to_string(f.length) + " digits); nothing added");
+  }
 }
 
 void appendNotice(tavrix::DbServer& db, const TableNotice& n) {

@@ -25,6 +25,10 @@ struct TableNotice {
   std::optional<long long> qty;  // nothing: left blank, as the board leaves it
 };
 
+// Refuses (before a batch starts) a number wider than the table's field,
+// which would otherwise fail half way through the batch.
+void checkFits(const tavrix::DbServer& db, const std::string& field, long long highest);
+
 // Appends one notice. The caller holds the table lock for a batch.
 void appendNotice(tavrix::DbServer& db, const TableNotice& n);
 

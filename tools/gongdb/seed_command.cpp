@@ -16,6 +16,8 @@ namespace gongdb {
 
 namespace {
 
+constexpr long long kMaxViews = 499;
+
 const char* const kTags[] = {"안내", "공지", "알림", "행사", "모집", "점검", "변경", "긴급"};
 
 const char* const kSubjects[] = {
@@ -92,6 +94,8 @@ int runSeed(const Args& args) {
   {
     auto lock = db.lock();
     first = highestLiveNumber(db) + 1;
+    checkFits(db, "NYNO", first + count - 1);
+    checkFits(db, "QTY", kMaxViews);
     Progress progress("seed", count);
     for (long long k = 0; k < count; ++k) {
       const long long n = first + k;
@@ -106,7 +110,7 @@ int runSeed(const Args& args) {
       const long long body = 2 + n % 4;
       for (long long l = 0; l < body; ++l) notice.body += pick(lines, 5 + l * 7) + crlf;
       notice.body += crlf + pick(closings, 6);
-      notice.qty = (n * 37) % 500;
+      notice.qty = (n * 37) % (kMaxViews + 1);
       appendNotice(db, notice);
       progress.advance(k + 1);
     }

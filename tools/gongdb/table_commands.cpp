@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "charset.h"
 #include "command.h"
-#include "notice_table.h"
+#include "core/text.h"
+#include "store/db_server.h"
 #include "store/gong_table.h"
 #include "store/table_check.h"
 
@@ -36,6 +38,15 @@ std::size_t columns(const std::string& s) {
     i += len;
   }
   return w;
+}
+
+// A stored text as the terminal should show it: UTF-8, without trailing
+// blanks, control bytes (which could steer the terminal) shown as '?'.
+std::string forTerminal(const std::string& stored) {
+  std::string text = eucKrToUtf8ForDisplay(tavrix::trimRight(stored));
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return text;
 }
 
 std::string padded(const std::string& s, std::size_t width) {
@@ -78,8 +89,11 @@ int runList(const Args& args) {
   std::printf("  번호  %s    조회  제목\n", padded("날짜", 10).c_str());
   long long shown = 0;
   for (; !db.eof() && !db.bof() && (limit < 0 || shown < limit); db.skip(-1), ++shown) {
-    const NoticeRecord n = currentNotice(db);
-    std::printf("%6lld  %s  %6lld  %s\n", *n.nyno, padded(*n.date, 10).c_str(), *n.qty, n.title.c_str());
+    const auto nyno = static_cast<long long>(db.fieldGet("NYNO").number());
+    const auto qty = static_cast<long long>(db.fieldGet("QTY").number());
+    const std::string date = forTerminal(db.fieldGet("NYDATE").text());
+    std::printf("%6lld  %s  %6lld  %s\n", nyno, padded(date, 10).c_str(), qty,
+                forTerminal(db.fieldGet("TITLE").text()).c_str());
   }
   db.close();
   std::printf("(%lld notice%s)\n", shown, shown == 1 ? "" : "s");

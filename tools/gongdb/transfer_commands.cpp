@@ -31,17 +31,6 @@ std::string readAll(const std::string& path) {
   return text;
 }
 
-// A number too wide for its field would fail half way through the batch;
-// refuse the whole file instead.
-void checkWidth(const tavrix::DbServer& db, const std::string& field, long long highest) {
-  for (int i = 1; i <= db.fieldCount(); ++i) {
-    const tavrix::FieldInfo f = db.dataField(i);
-    if (f.name == field && std::to_string(highest).size() > static_cast<std::size_t>(f.length))
-      throw std::runtime_error(std::to_string(highest) + " does not fit the table's " + field + " field (" +
-                               std::to_string(f.length) + " digits); nothing imported");
-  }
-}
-
 }  // namespace
 
 int runImport(const Args& args) {
@@ -75,10 +64,10 @@ int runImport(const Args& args) {
     long long next = std::max(highestLiveNumber(db), highestGiven) + 1;
     std::size_t unnumbered = 0;
     for (const auto& r : records) unnumbered += r.nyno ? 0 : 1;
-    checkWidth(db, "NYNO", unnumbered ? next + static_cast<long long>(unnumbered) - 1 : highestGiven);
+    checkFits(db, "NYNO", unnumbered ? next + static_cast<long long>(unnumbered) - 1 : highestGiven);
     long long highestQty = 0;
     for (const auto& r : records) highestQty = std::max(highestQty, r.qty.value_or(0));
-    checkWidth(db, "QTY", highestQty);
+    checkFits(db, "QTY", highestQty);
     Progress progress("import", static_cast<long long>(notices.size()));
     for (std::size_t i = 0; i < notices.size(); ++i) {
       if (!records[i].nyno) notices[i].nyno = next++;
