@@ -171,22 +171,23 @@ void gongNew2(Request& req) {
   page.destroy();
 }
 
-void gongEdit2(Request& req) {
+namespace {
+
+// The edit and delete request pages: the notice named by nyno, and the list
+// page to return to.
+void requestPageForNotice(Request& req, RequestKind kind) {
   const long long number = leadingNumber(req.param("nyno"));
   const std::string pageText = req.param("page");
   const NoticeSummary notice = findNoticeSummary(number);
   Html page(req.out);
-  writePasswordRequestPage(page, RequestKind::Edit, escapeRequestText(pageText), notice);
+  writePasswordRequestPage(page, kind, escapeRequestText(pageText), notice);
   page.destroy();
 }
 
-void gongDel2(Request& req) {
-  const long long number = leadingNumber(req.param("nyno"));
-  const std::string pageText = req.param("page");
-  const NoticeSummary notice = findNoticeSummary(number);
-  Html page(req.out);
-  writePasswordRequestPage(page, RequestKind::Delete, escapeRequestText(pageText), notice);
-  page.destroy();
-}
+}  // namespace
+
+void gongEdit2(Request& req) { requestPageForNotice(req, RequestKind::Edit); }
+
+void gongDel2(Request& req) { requestPageForNotice(req, RequestKind::Delete); }
 
 }  // namespace tavrix

@@ -21,6 +21,6 @@ if [ "$pinned" != "$installed" ]; then
 fi
 
 status=0
-TAVRIX_BUILD_DIR=$build_dir node --test --test-reporter=spec "$here/board.test.mjs" || status=$?
+TAVRIX_BUILD_DIR=$build_dir node --test "$here/board.test.mjs" || status=$?
 echo "screenshots: $build_dir/browser-screenshots"
 exit $status

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/board.h"
+#include "support/url.h"
 
 namespace tavrix {
 namespace {
@@ -23,20 +24,7 @@ bool has(const std::string& page, const std::string& text) {
   return page.find(text) != std::string::npos;
 }
 
-std::string pct(const std::string& s) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : s) {
-    if (std::isalnum(c)) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
+using test::pct;
 
 TEST(Save, ANewNoticeGetsTheNextNumberAndTheListFollows) {
   Board board;

@@ -7,6 +7,7 @@
 
 #include "pages/password.h"
 #include "support/board.h"
+#include "support/url.h"
 #include "support/capture_output.h"
 #include "support/expected_page.h"
 
@@ -209,20 +210,7 @@ std::string editorPage(const std::string& job, const std::string& password, cons
   return p.done();
 }
 
-std::string pct(const std::string& s) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : s) {
-    if (std::isalnum(c)) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
+using test::pct;
 
 // --- Request pages -----------------------------------------------------------
 
