@@ -439,5 +439,29 @@ TEST(Gongdb, ListShowsLiveNoticesNewestFirst) {
   EXPECT_EQ(newest.out.find(utf8(u8"첫 공지")), std::string::npos);
 }
 
+TEST(Gongdb, TextsOutOfTheTableAreReadAsCp949AndListShowsNoControlBytes) {
+  Table t;
+  t.import("{\"nyno\":1,\"nydate\":\"2001-05-17\",\"title\":\"t\",\"bigo\":\"\",\"qty\":0}\n");
+  auto setTitle = [&](const std::string& bytes) {
+    DbServer db = gongDbOpen(t.path());
+    ASSERT_TRUE(db.seek(Value(1)));
+    db.fieldPut("TITLE", Value(bytes));
+    db.close();
+  };
+  // 똠 exists in CP949 (8C 63), which Korean Windows tools write, not in EUC-KR.
+  setTitle("\x8C\x63 \x1B[31m red");
+  EXPECT_THAT(exportOf(t.path()), HasSubstr(utf8(u8"\"title\":\"똠 \\u001b[31m red\"")));
+  const RunResult list = gongdb(t.path(), {"list"});
+  EXPECT_THAT(list.out, HasSubstr(utf8(u8"똠 ?[31m red\n")));
+  EXPECT_EQ(list.out.find('\x1B'), std::string::npos);
+
+  // Bytes that are no text: export refuses, naming the notice; list shows '?'.
+  setTitle("ab\xFF\xFF");
+  const RunResult exported = gongdb(t.path(), {"export"});
+  expectOneLineFailure(exported, "export of undecodable bytes");
+  EXPECT_THAT(exported.err, HasSubstr("notice 1 title"));
+  EXPECT_THAT(gongdb(t.path(), {"list"}).out, HasSubstr("ab??\n"));
+}
+
 }  // namespace
 }  // namespace tavrix::test
