@@ -1,8 +1,8 @@
 // The subcommands of gongdb and the command line they share.
 //
 // Every subcommand takes --dir D (the folder of the table, default the
-// current one) and --help; some take more options or positional arguments,
-// which each declares in its Command entry. A subcommand returns the exit
+// current one) and --help; some take options with a value or positional
+// arguments, which each declares in its Command entry. A subcommand returns the exit
 // status; failures are thrown (std::runtime_error or tavrix::Error) and
 // reported by main as one line on standard error.
 #pragma once
@@ -26,8 +26,7 @@ struct Command {
   const char* name;
   const char* synopsis;  // one line for `gongdb --help`
   const char* usage;     // the full --help text
-  std::vector<std::string> valueOptions;  // besides --dir
-  std::vector<std::string> flagOptions;
+  std::vector<std::string> valueOptions;  // --name value, besides --dir
   std::size_t minPositional = 0;
   std::size_t maxPositional = 0;
   int (*run)(const Args&);

@@ -22,19 +22,19 @@ const Command kCommands[] = {
      "usage: gongdb create [--dir D]\n"
      "Makes Gong.dbf, Gong.dbt and the indexes Gong1.ndx, Gong2.ndx, Gong3.ndx,\n"
      "all empty, in D. Refuses when any of them exists already.\n",
-     {}, {}, 0, 0, runCreate},
+     {}, 0, 0, runCreate},
     {"check", "verify table, memo and indexes against each other",
      "usage: gongdb check [--dir D]\n"
      "Reads the table, its memo file and its three indexes without trusting any\n"
      "of them and prints every problem found, one per line. Exits with status 1\n"
      "when there is any.\n",
-     {}, {}, 0, 0, runCheck},
+     {}, 0, 0, runCheck},
     {"reindex", "rebuild the three indexes from the table",
      "usage: gongdb reindex [--dir D]\n"
      "Rebuilds Gong1.ndx (NYNO), Gong2.ndx (NYDATE) and Gong3.ndx (TITLE) from\n"
      "the table, making any that is missing. Works on a table written by another\n"
      "dBASE tool, whatever other fields it has.\n",
-     {}, {}, 0, 0, runReindex},
+     {}, 0, 0, runReindex},
     {"import", "add notices from a JSON Lines or CSV file",
      "usage: gongdb import FILE [--format jsonl|csv] [--dir D]\n"
      "Adds the notices in FILE (UTF-8; \"-\" reads standard input). The format\n"
@@ -44,20 +44,20 @@ const Command kCommands[] = {
      "number is numbered on from the highest (in the table or in the file), one\n"
      "without a date gets today's. Everything is added under one lock and made\n"
      "durable once at the end; a faulty file adds nothing.\n",
-     {"format"}, {}, 1, 1, runImport},
+     {"format"}, 1, 1, runImport},
     {"export", "write the live notices as JSON Lines or CSV",
      "usage: gongdb export [FILE] [--format jsonl|csv] [--dir D]\n"
      "Writes every live notice, lowest number first, to FILE or standard output,\n"
      "in UTF-8 with its number, date, title, body and view counter. The format\n"
      "follows FILE's extension unless --format names it; JSON Lines by default.\n",
-     {"format"}, {}, 0, 1, runExport},
+     {"format"}, 0, 1, runExport},
     {"seed", "add N demo notices",
      "usage: gongdb seed N [--dir D]\n"
      "Adds N demo notices with Korean titles and bodies of several lines,\n"
      "numbered on from the highest live number, dated over past days (newer\n"
      "numbers on later days) in the board's date format, under one lock with one\n"
      "sync at the end.\n",
-     {}, {}, 1, 1, runSeed},
+     {}, 1, 1, runSeed},
     {"pack", "drop deleted notices and unused memo blocks",
      "usage: gongdb pack [--dir D]\n"
      "Rewrites the table without its deleted records and the memo file without\n"
@@ -66,12 +66,12 @@ const Command kCommands[] = {
      "files are written beside the old ones and renamed into place, so a crash\n"
      "loses nothing: the next gongdb run finishes or undoes an interrupted pack.\n"
      "The table must not be in use while it is packed.\n",
-     {}, {}, 0, 0, runPack},
+     {}, 0, 0, runPack},
     {"list", "show the live notices, newest first",
      "usage: gongdb list [--limit N] [--dir D]\n"
      "Shows number, date, view counter and title of each live notice, newest\n"
      "first (only the newest N with --limit).\n",
-     {"limit"}, {}, 0, 0, runList},
+     {"limit"}, 0, 0, runList},
 };
 
 void printOverview(std::FILE* to) {
@@ -111,8 +111,6 @@ Args parseArgs(const Command& cmd, int argc, char** argv, bool& help) {
         }
         if (name == "dir") args.dir = value.empty() ? "." : value;
         else args.options[name] = value;
-      } else if (contains(cmd.flagOptions, name) && !inlineValue) {
-        args.options[name] = "";
       } else {
         throw std::runtime_error("unknown option --" + name + " (see gongdb " + cmd.name + " --help)");
       }
@@ -120,8 +118,7 @@ Args parseArgs(const Command& cmd, int argc, char** argv, bool& help) {
     }
     args.positional.push_back(a);
   }
-  if (!help && (args.positional.size() < cmd.minPositional || args.positional.size() > cmd.maxPositional))
-    {
+  if (!help && (args.positional.size() < cmd.minPositional || args.positional.size() > cmd.maxPositional)) {
     const std::string usage = cmd.usage;
     throw std::runtime_error("wrong number of arguments; " + usage.substr(0, usage.find('\n')));
   }
