@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <regex>
 #include <set>
+#include <thread>
 
 #include "core/date.h"
 #include "gongdb/gongdb_support.h"
@@ -419,6 +420,28 @@ TEST(Gongdb, APackKilledAtAnyMomentLosesNothing) {
   EXPECT_GT(finished, 0);
   std::printf("pack killed %d times (then undone %d, finished %d), completed %d times\n", killed, undone,
               recovered, finished);
+}
+
+TEST(Gongdb, ASeedHoldsTheTableLockSoTheBoardsNumbersStayDistinct) {
+  Table t;
+  RunResult seeded;
+  std::thread seeding([&] { seeded = gongdb(t.path(), {"seed", "3000"}); });
+  std::vector<RunResult> saves;
+  for (int i = 0; i < 6; ++i)
+    saves.push_back(cgiPost("action=GongWrite_Ok2&job=New&title=board&bigo=b&password=1827364", t.path()));
+  seeding.join();
+  ASSERT_EQ(seeded.exitCode, 0) << seeded.err;
+  for (const auto& s : saves) EXPECT_EQ(s.exitCode, 0) << s.out;
+
+  std::set<long> numbers;
+  DbServer db = gongDbOpen(t.path());
+  EXPECT_EQ(db.recordCount(), 3006);
+  db.setOrder(1);
+  for (db.goTop(); !db.eof(); db.skip(1)) numbers.insert(static_cast<long>(db.fieldGet("NYNO").number()));
+  db.close();
+  EXPECT_EQ(numbers.size(), 3006u);
+  EXPECT_EQ(*numbers.rbegin(), 3006);
+  EXPECT_EQ(gongdb(t.path(), {"check"}).exitCode, 0);
 }
 
 TEST(Gongdb, ListShowsLiveNoticesNewestFirst) {
