@@ -114,6 +114,7 @@ int runSeed(const Args& args) {
       appendNotice(db, notice);
       progress.advance(k + 1);
     }
+    db.commit();  // durable while the indexes still carry their change marks
     lock.release();
   }
   db.close();

@@ -74,6 +74,7 @@ int runImport(const Args& args) {
       appendNotice(db, notices[i]);
       progress.advance(static_cast<long long>(i + 1));
     }
+    db.commit();  // durable while the indexes still carry their change marks
     lock.release();
   }
   db.close();
