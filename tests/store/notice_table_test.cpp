@@ -170,6 +170,21 @@ TEST_F(NoticeTable, ErrorsNameTheFailure) {
   }
 }
 
+// Every record in record order: deletion mark and the bytes of every field.
+std::vector<std::string> rawRecords(const std::string& dir) {
+  setHideDeleted(false);
+  DbServer raw(gongPath(dir, "Gong"));
+  std::vector<std::string> out;
+  for (raw.goTop(); !raw.eof(); raw.skip()) {
+    std::string r = raw.deleted() ? "*" : " ";
+    for (int i = 1; i <= raw.fieldCount(); ++i) r += "|" + asString(raw.fieldGet(i));
+    out.push_back(r);
+  }
+  raw.close();
+  setHideDeleted(true);
+  return out;
+}
+
 TEST(ForeignTable, WorksAfterReindexAndKeepsWhatItDoesNotKnow) {
   setHideDeleted(true);
   TempDir dir;
@@ -177,6 +192,8 @@ TEST(ForeignTable, WorksAfterReindexAndKeepsWhatItDoesNotKnow) {
     std::filesystem::copy_file(std::string(SHARED_FIXTURES_DIR) + "/foreign-table/" + f, dir.file(f));
   reindexGongTable(dir.path());
   EXPECT_EQ(verifyGong(dir.path()), std::vector<std::string>{});
+  const std::vector<std::string> before = rawRecords(dir.path());
+  ASSERT_EQ(before.size(), 25u);
 
   auto db = gongDbOpen(dir.path());
   db.goBottom();
@@ -184,24 +201,35 @@ TEST(ForeignTable, WorksAfterReindexAndKeepsWhatItDoesNotKnow) {
   int live = 0;
   for (db.goTop(); !db.eof(); db.skip()) ++live;
   EXPECT_EQ(live, 22);
-  EXPECT_EQ(addNotice(db, "new", "body"), 25);
+  EXPECT_EQ(addNotice(db, std::string(70, 'x'), "body"), 25);  // TITLE is C(60) here
   ASSERT_TRUE(countView(db, 1));
+  ASSERT_TRUE(db.seek(Value(2)));
+  db.fieldPut("TITLE", Value("edited"));
+  db.fieldPut("BIGO", Value("edited body"));
+  ASSERT_TRUE(db.seek(Value(4)));
+  db.deleteRecord();
   db.close();
 
-  // The unknown field and the deleted records are untouched.
-  setHideDeleted(false);
+  // Records the changes did not touch are byte for byte as they were; the
+  // touched ones kept their other fields, the unknown WRITER among them.
+  const std::vector<std::string> after = rawRecords(dir.path());
+  ASSERT_EQ(after.size(), 26u);
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    if (i == 0 || i == 1 || i == 3) continue;
+    EXPECT_EQ(after[i], before[i]) << "record " << i + 1;
+  }
   DbServer raw(gongPath(dir.path(), "Gong"));
+  setHideDeleted(false);
   raw.setOrder(0);
   raw.goTop();
-  int deleted = 0;
-  for (; !raw.eof(); raw.skip()) {
-    if (raw.deleted()) ++deleted;
-    if (raw.recNo() <= 25) {
-      EXPECT_NE(raw.fieldGet("WRITER").text().find_first_not_of(' '), std::string::npos);
-    }
+  for (int r = 1; r <= 4; ++r, raw.skip()) {
+    const std::string writer = raw.fieldGet("WRITER").text();
+    EXPECT_NE(writer.find_first_not_of(' '), std::string::npos) << "record " << r;
+    EXPECT_NE(before[static_cast<std::size_t>(r - 1)].find(writer), std::string::npos) << "record " << r;
+    EXPECT_EQ(raw.deleted(), r == 4) << "record " << r;  // record 4 holds notice 4
   }
-  EXPECT_EQ(deleted, 3);
-  EXPECT_EQ(raw.recordCount(), 26);
+  raw.goBottom();
+  EXPECT_EQ(raw.fieldGet("TITLE").text(), std::string(60, 'x'));
   raw.close();
   setHideDeleted(true);
   EXPECT_EQ(verifyGong(dir.path()), std::vector<std::string>{});
