@@ -21,6 +21,20 @@ bool exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+// Whether two key definitions key a table alike: same type and length, and
+// the same key for a record of digits in no repeating pattern (so keys on
+// different fields or parts differ).
+bool sameKey(const store::IndexKey& a, const store::IndexKey& b, int recordLength) {
+  if (a.numeric() != b.numeric() || a.length() != b.length()) return false;
+  std::string probe(static_cast<std::size_t>(recordLength), ' ');
+  std::uint32_t x = 12345;
+  for (char& c : probe) {
+    x = x * 1103515245u + 12345u;
+    c = static_cast<char>('0' + (x >> 16) % 10);
+  }
+  return a.of(probe) == b.of(probe);
+}
+
 }  // namespace
 
 std::string gongPath(const std::string& dir, const std::string& name) {
@@ -58,16 +72,19 @@ void reindexGongTable(const std::string& dir) {
     store::DbfTable t(table + ".dbf");
     for (const auto& index : kGongIndexes) {
       const std::string path = gongPath(dir, std::string(index.file) + ".ndx");
+      store::IndexKey key(index.expression, t, path);
       if (exists(path)) {
         try {
           store::NdxIndex existing(path);
-          continue;
+          const store::IndexKey has(existing.expression(), t, path);
+          if (sameKey(has, key, t.recordLength()) && existing.keyLength() == key.length() &&
+              existing.numeric() == key.numeric())
+            continue;
         } catch (const Error&) {
-          // A header that is no index header: make the file afresh.
-          ::unlink(path.c_str());
         }
+        // A header that is no header of this index: make the file afresh.
+        ::unlink(path.c_str());
       }
-      store::IndexKey key(index.expression, t, path);
       store::NdxIndex::create(path, index.expression, key.length(), key.numeric());
     }
   }

@@ -31,8 +31,10 @@ std::string gongPath(const std::string& dir, const std::string& name);
 // Fails (GenCode::Create) without touching anything if any of them exists.
 void createGongTable(const std::string& dir);
 
-// Creates whichever of the three index files is missing and rebuilds all
-// three from the table, under the exclusive table lock. Works on any table
+// Creates whichever of the three index files is missing or has a header
+// that is not that index's (another key, length or type, or no index header
+// at all) and rebuilds all three from the table, under the exclusive table
+// lock. Works on any table
 // that has the fields NYNO, NYDATE and TITLE, whatever else it holds.
 void reindexGongTable(const std::string& dir);
 
