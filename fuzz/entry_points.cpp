@@ -3,6 +3,8 @@
 // clang cannot, so raw bytes are written as escapes.
 #include "entry_points.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -206,6 +208,21 @@ void walkOrder(const Workspace& ws, int order, std::string_view input) {
     readCurrent(db);
     db.skip(-1);
   }
+  // Walks to either end, as the list pages do, must end: within the number
+  // of entries the index file can hold (a damaged index may hold an entry
+  // twice), or the number of records.
+  long bound = db.recordCount() + 2;
+  if (order > 0) {
+    struct stat st;
+    const std::string ndx = gongPath(ws.dir(), kGongIndexes[order - 1].file) + std::string(".ndx");
+    if (::stat(ndx.c_str(), &st) == 0) bound += static_cast<long>(st.st_size / 512 * 42);
+  }
+  long steps = 0;
+  for (db.goTop(); !db.eof(); db.skip(1))
+    expect(++steps <= bound, "a forward walk in order " + std::to_string(order) + " does not end");
+  steps = 0;
+  for (db.goBottom(); !db.bof(); db.skip(-1))
+    expect(++steps <= bound, "a backward walk in order " + std::to_string(order) + " does not end");
   db.goTop();
   for (long n : {3L, -2L, 0L, 100000L, -1L, -100000L, 2L}) {
     db.skip(n);

@@ -81,9 +81,11 @@ struct DbServer::Impl {
   // ---- positioning ----
   bool hasCurrent() const { return recNo != 0 || isNew; }
   bool visible(std::uint32_t r, std::string& rec);
+  bool entryVisible(const NdxIndex::Cursor& c, std::string& rec);
   bool forwardVisible(NdxIndex::Cursor& c, std::string& rec);
   bool backwardVisible(NdxIndex::Cursor& c, std::string& rec);
   void setCurrent(std::uint32_t r, std::string rec);
+  void setAt(NdxIndex::Cursor&& c, std::string rec);
   void setNone();
   void positionEnd(bool top);
   void stepForward(long n);
@@ -275,19 +277,28 @@ bool DbServer::Impl::visible(std::uint32_t r, std::string& rec) {
   return !(gHideDeleted && rec[0] == '*');
 }
 
+// Whether the record an index entry names is visible, reading it into
+// `rec`. A record whose key is not the entry's means the index is out of
+// step with its table: it must not be used.
+bool DbServer::Impl::entryVisible(const NdxIndex::Cursor& c, std::string& rec) {
+  const Attached& a = indexes[static_cast<std::size_t>(order - 1)];
+  checkRecordNumber(a.ndx, c.recNo());
+  const bool shown = visible(c.recNo(), rec);
+  if (a.key.of(rec) != c.key())
+    fail(GenCode::Corruption, "read index",
+         "index entry for record " + std::to_string(c.recNo()) + " does not hold the record's key", a.ndx.path());
+  return shown;
+}
+
 bool DbServer::Impl::forwardVisible(NdxIndex::Cursor& c, std::string& rec) {
-  for (; c.valid(); c.next()) {
-    checkRecordNumber(indexes[static_cast<std::size_t>(order - 1)].ndx, c.recNo());
-    if (visible(c.recNo(), rec)) return true;
-  }
+  for (; c.valid(); c.next())
+    if (entryVisible(c, rec)) return true;
   return false;
 }
 
 bool DbServer::Impl::backwardVisible(NdxIndex::Cursor& c, std::string& rec) {
-  for (; c.valid(); c.prev()) {
-    checkRecordNumber(indexes[static_cast<std::size_t>(order - 1)].ndx, c.recNo());
-    if (visible(c.recNo(), rec)) return true;
-  }
+  for (; c.valid(); c.prev())
+    if (entryVisible(c, rec)) return true;
   return false;
 }
 
@@ -320,6 +331,19 @@ void DbServer::Impl::setCurrent(std::uint32_t r, std::string rec) {
   eof = false;
 }
 
+// The record of the cursor's entry becomes current. Its position key is the
+// entry's key, not one made from the record: in an index out of step with
+// its table the two differ, and finding the record again by the record's
+// key could land elsewhere and walk in circles; by the entry's key every
+// step goes on from where the last one ended.
+void DbServer::Impl::setAt(NdxIndex::Cursor&& c, std::string rec) {
+  const std::uint32_t r = c.recNo();
+  std::string key = c.key();
+  remember(std::move(c));
+  setCurrent(r, std::move(rec));
+  posKey = std::move(key);
+}
+
 void DbServer::Impl::setNone() {
   cursor.reset();
   recNo = 0;
@@ -341,11 +365,7 @@ void DbServer::Impl::positionEnd(bool top) {
   } else {
     Attached& a = use(static_cast<std::size_t>(order - 1));
     auto c = top ? a.ndx.first() : a.ndx.last();
-    if (top ? forwardVisible(c, rec) : backwardVisible(c, rec)) {
-      const std::uint32_t r = c.recNo();
-      remember(std::move(c));
-      return setCurrent(r, std::move(rec));
-    }
+    if (top ? forwardVisible(c, rec) : backwardVisible(c, rec)) return setAt(std::move(c), std::move(rec));
   }
   setNone();
   bof = true;
@@ -370,9 +390,7 @@ void DbServer::Impl::stepForward(long n) {
     if (i > 0 || here) c.next();
     if (!forwardVisible(c, rec)) return setNone();
   }
-  const std::uint32_t r = c.recNo();
-  remember(std::move(c));
-  setCurrent(r, std::move(rec));
+  setAt(std::move(c), std::move(rec));
 }
 
 void DbServer::Impl::stepBackward(long n) {
@@ -403,9 +421,7 @@ void DbServer::Impl::stepBackward(long n) {
       return;
     }
   }
-  const std::uint32_t r = c.recNo();
-  remember(std::move(c));
-  setCurrent(r, std::move(rec));
+  setAt(std::move(c), std::move(rec));
 }
 
 const FieldDesc& DbServer::Impl::field(std::string_view name) const {
@@ -608,9 +624,7 @@ bool DbServer::seek(const Value& key, bool soft) {
   if (db.forwardVisible(c, rec)) {
     const bool found = store::compareKeys(a.ndx.numeric(), c.key(), k) == 0;
     if (found || soft) {
-      const std::uint32_t r = c.recNo();
-      db.remember(std::move(c));
-      db.setCurrent(r, std::move(rec));
+      db.setAt(std::move(c), std::move(rec));
       return found;
     }
   }
