@@ -33,6 +33,7 @@ struct Case {
   const char* what;
   const char* file;  // damaged file, in the table's folder
   std::function<void(const std::string& path)> damage;
+  const char* named = nullptr;  // the file the error names, when not the damaged one
 };
 
 TEST(CorruptFiles, GiveTheErrorNotACrashOrHang) {
@@ -49,6 +50,9 @@ TEST(CorruptFiles, GiveTheErrorNotACrashOrHang) {
        [](const std::string& p) { patch(p, readLe32(p, 0) * 512 + 4, le32(readLe32(p, 0))); }},
       {"index block with too many keys", "Gong1.ndx",
        [](const std::string& p) { patch(p, readLe32(p, 0) * 512, le32(400)); }},
+      {"index keyed on another field", "Gong1.ndx", [](const std::string& p) { patch(p, 24, std::string("QTY\0", 4)); }},
+      {"record changed behind the index", "Gong.dbf",
+       [](const std::string& p) { patch(p, 32 + 5 * 32 + 1 + 39 * 161 + 1, "        77"); }, "Gong1.ndx"},
       {"memo without end mark", "Gong.dbt", [](const std::string& p) {
          std::string d = readFile(p);
          for (char& c : d)
@@ -78,7 +82,7 @@ TEST(CorruptFiles, GiveTheErrorNotACrashOrHang) {
       ADD_FAILURE() << "no error";
     } catch (const Error& e) {
       EXPECT_EQ(e.genCode, static_cast<std::uint32_t>(GenCode::Corruption)) << e.description;
-      EXPECT_EQ(e.fileName, path) << e.description;
+      EXPECT_EQ(e.fileName, c.named ? dir.file(c.named) : path) << e.description;
       EXPECT_EQ(e.subSystem, "DBSERVER");
       EXPECT_FALSE(e.operation.empty());
     }
