@@ -130,11 +130,11 @@ printf '| %-23s' action
 for size in "$@"; do
   printf '| %7s | %-13s | %-13s | %5s ' "bytes" "Tavrix@$size" "floor@$size" "ratio"
 done
-[ $# -eq 2 ] && printf '| %s/%s ' "$2" "$1"
+[ $# -eq 2 ] && printf '| %s/%s | same, floor-relative ' "$2" "$1"
 printf '|\n'
 printf '|%s' "$(printf -- '-%.0s' $(seq 24))"
 for size in "$@"; do printf '|--------:|---------------|---------------|------:'; done
-[ $# -eq 2 ] && printf '|------------:'
+[ $# -eq 2 ] && printf '|------------:|---------------------:'
 printf '|\n'
 for row in "${rows[@]}"; do
   IFS='|' read -r label _ _ <<<"$row"
@@ -145,9 +145,10 @@ for row in "${rows[@]}"; do
     printf '| %7s | %6.3f/%6.3f | %6.3f/%6.3f | %5s ' "$ba" "$ma" "$pa" "$mb" "$pb" "$ratio"
   done
   if [ $# -eq 2 ]; then
-    read -r _ m1 _ <<<"${result[$1|$label]}"
-    read -r _ m2 _ <<<"${result[$2|$label]}"
+    read -r _ m1 _ _ f1 _ <<<"${result[$1|$label]}"
+    read -r _ m2 _ _ f2 _ <<<"${result[$2|$label]}"
     printf '| %11s ' "$(awk -v a="$m2" -v b="$m1" 'BEGIN { printf "%.2f", a / b }')"
+    printf '| %20s ' "$(awk -v a="$m2" -v b="$m1" -v c="$f2" -v d="$f1" 'BEGIN { printf "%.2f", (a / c) / (b / d) }')"
   fi
   printf '|\n'
 done
@@ -155,5 +156,6 @@ echo
 echo "* writing actions: each request adds (New), rewrites or deletes a notice of the"
 echo "  run's own tables, and is made durable (fdatasync) before its page is written."
 echo "Targets: reading pages (all rows without *) within 1.3x the floor;"
-[ $# -eq 2 ] && echo "the $2-notice times within 1.1x the $1-notice ones."
+[ $# -eq 2 ] && echo "the $2-notice times within 1.1x the $1-notice ones (the last column divides
+  each size's time by its own floor's first, which takes out the machine's drift between the runs)."
 exit 0
