@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the fuzz targets with clang (in build-fuzz) and runs each for a
 # bounded time, one after the other, one process at a time.
-#   fuzz/run.sh [SECONDS_PER_TARGET] [TARGET...]     (default 120; all four)
+#   fuzz/run.sh [--head] [SECONDS_PER_TARGET] [TARGET...]   (default 120; all four)
 # Targets: decode (request decoding), table (Gong.dbf, with or without a
 # fuzzed Gong.dbt), memo (Gong.dbt), index (Gong1..3.ndx). New corpus
 # entries go to build-fuzz/corpus/TARGET (the committed seeds in
@@ -9,15 +9,28 @@
 # Prints per target: seconds, executions, coverage (libFuzzer's cov: and ft:)
 # and crashes found. Keep a crash input as a regression under
 # fuzz/regressions/TARGET once it is fixed; the replay test runs them.
+# --head fuzzes the last commit's src/ instead of the working tree's (built
+# in build-fuzz/head), when others are changing the tree.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-fuzz
+objects=$build
+under_test=$root
+if [ "${1:-}" = --head ]; then
+  shift
+  objects=$build/head
+  under_test=$build/head-src
+  rm -rf "$under_test"
+  mkdir -p "$under_test"
+  git -C "$root" archive HEAD src | tar -x -C "$under_test"
+  echo "fuzzing src/ of $(git -C "$root" log --oneline -1 HEAD)"
+fi
 seconds=${1:-120}
 [ $# -gt 0 ] && shift
 targets=${*:-decode table memo index}
-build=$root/build-fuzz
 
-cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j2 >/dev/null
+cmake -S "$root/fuzz" -B "$objects" -DCMAKE_CXX_COMPILER=clang++ -DTAVRIX_ROOT="$under_test" >/dev/null
+cmake --build "$objects" -j2 >/dev/null
 
 shm=/dev/shm
 [ -d "$shm" ] && [ -w "$shm" ] || shm=${TMPDIR:-/tmp}
@@ -33,7 +46,7 @@ for t in $targets; do
   dict=
   [ -f "$root/fuzz/$t.dict" ] && dict=-dict=$root/fuzz/$t.dict
   start=$(date +%s)
-  TAVRIX_FUZZ_SCRATCH=$scratch "$build/fuzz_$t" -max_total_time="$seconds" -timeout=10 \
+  TAVRIX_FUZZ_SCRATCH=$scratch "$objects/fuzz_$t" -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/crashes/$t/" $dict \
     "$build/corpus/$t" "$root/fuzz/corpus/$t" >"$log" 2>&1 || status=1
   took=$(( $(date +%s) - start ))
