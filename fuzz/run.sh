@@ -35,7 +35,8 @@ cmake --build "$objects" -j2 >/dev/null
 shm=/dev/shm
 [ -d "$shm" ] && [ -w "$shm" ] || shm=${TMPDIR:-/tmp}
 scratch=$(mktemp -d "$shm/tavrix-fuzz-run.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT INT TERM
+trap 'rm -rf "$scratch"' EXIT
+trap 'exit 130' INT TERM
 
 status=0
 printf '%-8s %8s %12s %8s %8s %8s %8s\n' target seconds executions exec/s cov ft crashes
