@@ -3,7 +3,8 @@
 # run: a static file, the floor (a static C CGI program writing a page of the
 # list page's and of the view page's size), and the board's list page (a
 # middle page) and notice view, as CGI and as FastCGI with pools of 2, 4 and
-# 8 workers, over a 65,535-notice table. The script starts the servers
+# 8 workers, over a 65,535-notice table; last, a static C FastCGI worker
+# writing a page of the list page's size (floor_fcgi.c) with the best pool. The script starts the servers
 # itself (scripts/serve.sh, on free ports of 127.0.0.1, with data in a
 # temporary folder) and stops them when it ends.
 #
@@ -148,6 +149,25 @@ for w in $worker_counts; do
   stop_server
 done
 
+# The FastCGI floor: a libfcgi worker writing a page of the list page's size,
+# served by the same configuration (the run command is pointed at a build
+# folder whose Tavrix.exe is that worker), with the best pool size.
+mkdir -p "$work/floor-build"
+gcc -O2 -static -o "$work/floor-build/Tavrix.exe" "$here/bench/floor_fcgi.c" -lfcgi 2>"$work/floor-fcgi.log" ||
+  { cat "$work/floor-fcgi.log" >&2; exit 1; }
+ln -s "$build_dir/gongdb" "$work/floor-build/gongdb"
+saved_build_dir=$build_dir
+build_dir="$work/floor-build"
+save_notices=$notices
+notices=1
+start_server ffloor --fastcgi --workers "$best_workers"
+build_dir=$saved_build_dir
+notices=$save_notices
+floor_fcgi_list="$base/board/Tavrix.exe?bytes=$((list_bytes + 25))"
+[ "$(size "$floor_fcgi_list")" = "$list_bytes" ] || { echo "http_load.sh: the FastCGI floor page has the wrong size" >&2; exit 1; }
+measure "floor C FastCGI, $best_workers workers" "$floor_fcgi_list" "$list_bytes" "$list_bytes"
+stop_server
+
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 echo "Through lighttpd $(lighttpd -v 2>/dev/null | head -1 | awk '{print $1}'), $notices notices, wrk -t$threads -c$connections -d${duration}s (after ${warmup}s warm-up)"
 echo "machine: $(nproc) cores, $cpu; $(date -u '+%Y-%m-%d %H:%M UTC'); load before the run's end: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -167,5 +187,10 @@ awk -v f="$best_list" -v c="$floor_rps" -v g="$cgi_rps" 'BEGIN {
   printf "FastCGI list page / floor C CGI: %.1fx (target 20x or more: %s)\n", f / c, (f / c >= 20 ? "met" : "NOT met")
   printf "FastCGI list page / CGI list page: %.1fx\n", f / g
   printf "CGI list page / floor C CGI: %.2f of its requests/s\n", g / c
+}'
+ffloor_rps=${result["floor C FastCGI, $best_workers workers"]%%|*}
+awk -v f="$best_list" -v c="$floor_rps" -v x="$ffloor_rps" 'BEGIN {
+  printf "floor C FastCGI / floor C CGI: %.1fx (the most any FastCGI page can reach here)\n", x / c
+  printf "FastCGI list page / floor C FastCGI: %.2f of its requests/s\n", f / x
 }'
 [ "$failed" = no ]
