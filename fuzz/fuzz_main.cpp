@@ -12,13 +12,19 @@
 
 namespace {
 tavrix::fuzz::Workspace* workspace = nullptr;
+
+// The folder goes with a normal exit; after a crash it stays for a look.
+void removeScratch() {
+  std::system(("rm -rf '" + workspace->dir() + "'").c_str());
 }
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   const char* root = std::getenv("TAVRIX_FUZZ_SCRATCH");
   const std::string dir = std::string(root && *root ? root : "/dev/shm") + "/tavrix-fuzz-" + std::to_string(::getpid());
   ::mkdir(dir.c_str(), 0700);
   workspace = new tavrix::fuzz::Workspace(FUZZ_BASELINE_DIR, dir);
+  std::atexit(removeScratch);
   return 0;
 }
 
