@@ -70,7 +70,10 @@ start_server() {
   serve_pid=$!
   base="http://127.0.0.1:$port"
   for _ in $(seq 600); do
-    curl -fs -o /dev/null "$base/board/image/bullet.gif" && return 0
+    if curl -fs -o /dev/null "$base/board/image/bullet.gif"; then
+      server_pid=$(pgrep -P "$serve_pid" -x lighttpd)
+      return 0
+    fi
     kill -0 "$serve_pid" 2>/dev/null || break
     sleep 0.2
   done
@@ -87,12 +90,26 @@ size() {
   echo "${out#* }"
 }
 
+# cpu_ticks: CPU time so far (clock ticks) of the web server itself, and of
+# the programs it runs: its live children (FastCGI workers, CGI programs
+# still running) plus the children it has reaped (CGI programs).
+cpu_ticks() {
+  local own=0 kids=0 child
+  read -r own kids < <(sed 's/^.*) //' "/proc/$server_pid/stat" | awk '{ print $12 + $13, $14 + $15 }')
+  for child in $(pgrep -P "$server_pid"); do
+    kids=$((kids + $(sed 's/^.*) //' "/proc/$child/stat" 2>/dev/null | awk '{ print $12 + $13 }' || echo 0)))
+  done
+  echo "$own $kids"
+}
+ticks_per_s=$(getconf CLK_TCK)
+
 rows=()
 declare -A result
 # measure LABEL URL MIN_BYTES MAX_BYTES: a warm-up, then the measured run.
 measure() {
   local label=$1 url=$2 lo=$3 hi=$4 out rps p50 p99 non2xx errors checked
   wrk -t"$threads" -c"$connections" -d"${warmup}s" "$url" >/dev/null
+  read -r own0 kids0 < <(cpu_ticks)
   out=$(wrk -t"$threads" -c"$connections" -d"${duration}s" --latency -s "$here/bench/wrk_check.lua" \
     "$url" -- "$lo" "$hi")
   rps=$(awk '/^Requests\/sec:/ { print $2 }' <<<"$out")
@@ -101,8 +118,13 @@ measure() {
   non2xx=$(awk -F': ' '/Non-2xx/ { print $2 }' <<<"$out")
   errors=$(awk '/Socket errors/ { sub(/.*Socket errors: /, ""); print }' <<<"$out")
   checked=$(awk '/^checked/ { print $2, $3 }' <<<"$out")
+  read -r own1 kids1 < <(cpu_ticks)
+  # CPU per request, in microseconds, of the server and of the programs.
+  local n=$(( ${checked% *} + ${checked#* } ))
+  local us_server=$(( (own1 - own0) * 1000000 / ticks_per_s / (n > 0 ? n : 1) ))
+  local us_prog=$(( (kids1 - kids0) * 1000000 / ticks_per_s / (n > 0 ? n : 1) ))
   rows+=("$label")
-  result[$label]="$rps|$p50|$p99|${non2xx:-0}|${checked% *}|${checked#* }|$lo"
+  result[$label]="$rps|$p50|$p99|${non2xx:-0}|${checked% *}|${checked#* }|$us_server|$us_prog"
   if [ "${non2xx:-0}" != 0 ] || [ "${checked#* }" != 0 ] || [ -n "$errors" ]; then
     echo "http_load.sh: $label: non-2xx ${non2xx:-0}, wrong pages ${checked#* }, socket errors: ${errors:-none}" >&2
     failed=yes
@@ -173,12 +195,16 @@ echo "Through lighttpd $(lighttpd -v 2>/dev/null | head -1 | awk '{print $1}'), 
 echo "machine: $(nproc) cores, $cpu; $(date -u '+%Y-%m-%d %H:%M UTC'); load before the run's end: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "list page: /board/Tavrix.exe?$list_query ($list_bytes bytes); view: ?$view_query ($view_bytes bytes)"
 echo
-printf '| %-30s | %10s | %9s | %9s | %7s | %9s |\n' what "requests/s" "median" "p99" "non-2xx" "checked"
-printf '|%s|-----------:|----------:|----------:|--------:|----------:|\n' "$(printf -- '-%.0s' $(seq 32))"
+printf '| %-30s | %10s | %9s | %9s | %7s | %9s | %12s | %11s |\n' what "requests/s" "median" "p99" "non-2xx" "checked" \
+  "lighttpd CPU" "program CPU"
+printf '|%s|-----------:|----------:|----------:|--------:|----------:|-------------:|------------:|\n' "$(printf -- '-%.0s' $(seq 32))"
 for label in "${rows[@]}"; do
-  IFS='|' read -r rps p50 p99 non2xx ok bad _ <<<"${result[$label]}"
-  printf '| %-30s | %10s | %9s | %9s | %7s | %9s |\n' "$label" "$rps" "$p50" "$p99" "$non2xx" "$ok ok"
+  IFS='|' read -r rps p50 p99 non2xx ok bad us_server us_prog <<<"${result[$label]}"
+  printf '| %-30s | %10s | %9s | %9s | %7s | %9s | %9s us | %8s us |\n' "$label" "$rps" "$p50" "$p99" "$non2xx" "$ok ok" \
+    "$us_server" "$us_prog"
 done
+echo "(CPU per request: of lighttpd itself, and of the programs it ran: CGI processes or FastCGI workers;"
+echo " wrk runs on the same 2 cores)"
 echo
 floor_rps=${result["floor C CGI, list page size"]%%|*}
 cgi_rps=${result["GongList2 CGI"]%%|*}
