@@ -73,7 +73,7 @@ struct DbServer::Impl {
   enum class Held { None, Shared, Exclusive };
   void acquire(LockKind kind);
   void releaseOperationLock(bool failed) noexcept;
-  void endChanges();
+  void settle();
   Attached& use(std::size_t i);
   void repair(Attached& a);
   void releaseExplicit(bool dropPending);
@@ -144,9 +144,9 @@ class OperationGuard {
   ~OperationGuard() {
     if (taken_) db_.releaseOperationLock(std::uncaught_exceptions() > uncaught_);
   }
-  // Clears the change marks of the indexes this operation changed.
+  // Completes the operation's writes (see Impl::settle).
   void finish() {
-    if (taken_) db_.endChanges();
+    if (taken_) db_.settle();
   }
   OperationGuard(const OperationGuard&) = delete;
   OperationGuard& operator=(const OperationGuard&) = delete;
@@ -186,16 +186,17 @@ void DbServer::Impl::acquire(LockKind kind) {
   }
 }
 
+// Lets the operation lock go. After a failure, records appended under it
+// stay unpublished (the next append writes over them) and the indexes it
+// changed stay marked, so the next operation rebuilds them.
 void DbServer::Impl::releaseOperationLock(bool failed) noexcept {
-  for (auto& a : indexes) {
-    if (!a.ndx.changing()) continue;
-    if (failed) a.ndx.abandonChange();
-    else try {
-        a.ndx.endChange();
-      } catch (...) {
-        a.ndx.abandonChange();
-      }
-  }
+  if (!failed) try {
+      settle();
+    } catch (...) {
+      failed = true;
+    }
+  if (failed)
+    for (auto& a : indexes) a.ndx.abandonChange();
   try {
     table.file().unlock(store::kOperationLockByte);
   } catch (...) {
@@ -204,7 +205,15 @@ void DbServer::Impl::releaseOperationLock(bool failed) noexcept {
   held = Held::None;
 }
 
-void DbServer::Impl::endChanges() {
+// Completes the writes of a lock hold: new records (and their memo texts)
+// reach the disk before the header's count includes them; the changed
+// indexes reach it before their change marks are cleared.
+void DbServer::Impl::settle() {
+  if (table.hasUnpublishedRecords()) {
+    if (memo) memo->file().sync();
+    table.file().sync();
+  }
+  table.publish();
   for (auto& a : indexes) a.ndx.endChange();
 }
 
@@ -246,7 +255,6 @@ void DbServer::Impl::repair(Attached& a) {
       entries.push_back({a.key.of(std::string_view(recs).substr(i * len, len)), first + i});
   }
   a.ndx.rebuild(std::move(entries));
-  a.ndx.file().sync();
   a.ndx.endChange();
 }
 
@@ -255,15 +263,18 @@ void DbServer::Impl::releaseExplicit(bool drop) {
   explicitLock = nullptr;
   if (lock) lock->impl_ = nullptr;
   heldTableLocks().erase(identity);
-  bool failed = drop;
   try {
-    if (drop) dropPending();
-    else flush();
+    if (drop) {
+      dropPending();
+    } else {
+      flush();
+      settle();
+    }
   } catch (...) {
     releaseOperationLock(true);
     throw;
   }
-  releaseOperationLock(failed);
+  releaseOperationLock(drop);
 }
 
 void DbServer::Impl::checkRecordNumber(const NdxIndex& ndx, std::uint32_t r) const {
@@ -454,6 +465,7 @@ void DbServer::Impl::dropPending() {
 // carrying its change mark from before the record is written.
 void DbServer::Impl::flush() {
   if (!dirty) return;
+  bool appended = false;
   try {
     OperationGuard g(*this, LockKind::Exclusive);
     for (std::size_t i = 0; i < indexes.size(); ++i) use(i);
@@ -485,8 +497,13 @@ void DbServer::Impl::flush() {
       keys.emplace_back(isNew ? std::string() : a.key.of(old), a.key.of(rec));
       if (isNew || keys.back().first != keys.back().second) a.ndx.beginChange();
     }
-    if (isNew) recNo = table.appendRecord(rec);
-    else table.writeRecord(recNo, rec);
+    if (isNew) {
+      recNo = table.appendRecord(rec);
+      appended = true;
+    } else {
+      if (!pendingMemo.empty() && memo) memo->file().sync();  // the text before the record points to it
+      table.writeRecord(recNo, rec);
+    }
     for (std::size_t i = 0; i < indexes.size(); ++i) {
       if (!isNew && keys[i].first == keys[i].second) continue;
       if (!isNew) indexes[i].ndx.remove(keys[i].first, recNo);
@@ -505,6 +522,14 @@ void DbServer::Impl::flush() {
     pendingMemo.clear();
     setCurrent(recNo, std::move(rec));
   } catch (...) {
+    // Under a TableLock the lock stays: undo what the failed write did to
+    // this opening's view, and have the indexes it touched rebuilt.
+    if (appended) table.dropLastAppended();
+    for (auto& a : indexes)
+      if (a.ndx.changing()) {
+        a.ndx.abandonChange();
+        a.fresh = false;
+      }
     dropPending();
     throw;
   }
@@ -722,6 +747,7 @@ TableLock DbServer::lock() {
 void DbServer::commit() {
   Impl& db = openImpl(impl_);
   db.flush();
+  if (db.explicitLock) db.settle();  // appends under the lock are published now
   db.syncAll();
 }
 

@@ -16,8 +16,9 @@
 //   file ends with 0x1A after the last record.
 //
 // Invariant relied on for crash safety: a record is written in one write
-// before the header's count grows to include it, so a reader never sees a
-// counted record that is only partly there.
+// before the header's count grows to include it (and its writer syncs the
+// file in between), so a reader never sees a counted record that is only
+// partly there, not even after a power cut.
 #include "store/dbf_table.h"
 
 #include <algorithm>
@@ -150,7 +151,7 @@ std::uint32_t DbfTable::refresh() {
            "record count " + std::to_string(count) + " beyond the end of the file", path());
     checkedCount_ = count;
   }
-  count_ = count;
+  count_ = publishedCount_ = count;
   return count_;
 }
 
@@ -178,22 +179,29 @@ std::string DbfTable::readRecords(std::uint32_t first, std::uint32_t count) cons
 
 void DbfTable::writeRecord(std::uint32_t recNo, const std::string& record) {
   file_.writeAt(recordOffset(recNo), record);
-  touchHeader(count_);
+  changed_ = true;
 }
 
 std::uint32_t DbfTable::appendRecord(const std::string& record) {
   const std::uint32_t recNo = count_ + 1;
   file_.writeAt(recordOffset(recNo), record + '\x1A');
-  touchHeader(recNo);
   count_ = checkedCount_ = recNo;
+  changed_ = true;
   return recNo;
 }
 
-void DbfTable::touchHeader(std::uint32_t count) {
+void DbfTable::dropLastAppended() {
+  if (count_ > publishedCount_) --count_;
+}
+
+void DbfTable::publish() {
+  if (!changed_) return;
   unsigned char h[7];
   dateBytes(h);
-  put32(h + 3, count);
+  put32(h + 3, count_);
   file_.writeAt(1, h, sizeof h);
+  publishedCount_ = count_;
+  changed_ = false;
 }
 
 Value decodeField(const FieldDesc& field, std::string_view raw) {

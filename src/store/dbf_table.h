@@ -57,19 +57,27 @@ class DbfTable {
   // Records first .. first + count - 1, back to back.
   std::string readRecords(std::uint32_t first, std::uint32_t count) const;
   void writeRecord(std::uint32_t recNo, const std::string& record);
-  // Writes the record after the last one, then the new count into the
-  // header, in that order; returns its number.
+  // Writes the record after the last one and returns its number. The
+  // header's count does not include it until publish(): until then other
+  // openings (and a reader after a crash) do not see it.
   std::uint32_t appendRecord(const std::string& record);
+  // Forgets the last record appended and not yet published.
+  void dropLastAppended();
+  // Writes the count and the date of the last change into the header, when
+  // anything was written since the last publish().
+  void publish();
+  bool hasUnpublishedRecords() const { return count_ != publishedCount_; }
 
  private:
   std::uint64_t recordOffset(std::uint32_t recNo) const;
-  void touchHeader(std::uint32_t count);
 
   File file_;
   std::vector<FieldDesc> fields_;
   int headerLength_ = 0;
   int recordLength_ = 0;
-  std::uint32_t count_ = 0;
+  std::uint32_t count_ = 0;           // with records appended but not yet published
+  std::uint32_t publishedCount_ = 0;  // as in the header
+  bool changed_ = false;              // written since the last publish()
   std::uint32_t checkedCount_ = 0xFFFFFFFF;  // count last checked against the file size
 };
 

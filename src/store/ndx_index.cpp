@@ -116,12 +116,16 @@ void NdxIndex::refresh() {
   if (root_ == 0 || root_ >= blocks_) corrupt(path(), "root block " + std::to_string(root_) + " beyond the file");
 }
 
+// The odd stamp reaches the disk before any block changes, and the blocks
+// before the even stamp: so after a crash or a power cut an index is either
+// whole or marked.
 void NdxIndex::beginChange() {
   if (markedByMe_) return;
   stamp_ = (stamp_ | 1) + 2;  // odd, and unlike any stamp a reader kept
   char b[4];
   put32(b, stamp_);
   file_.writeAt(8, b, 4);
+  file_.sync();
   markedByMe_ = true;
 }
 
@@ -129,6 +133,7 @@ void NdxIndex::abandonChange() { markedByMe_ = false; }
 
 void NdxIndex::endChange() {
   if (!markedByMe_) return;
+  file_.sync();
   ++stamp_;
   char b[4];
   put32(b, stamp_);

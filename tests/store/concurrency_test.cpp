@@ -42,7 +42,7 @@ void inProcesses(int count, const std::function<void(int)>& work) {
 
 TEST(Concurrency, EightWritersGetDistinctNumbersOneTo800) {
   setHideDeleted(true);
-  TempDir dir;
+  RamDir dir;
   createGongTable(dir.path());
   inProcesses(8, [&](int writer) {
     for (int i = 0; i < 100; ++i) {
@@ -62,7 +62,7 @@ TEST(Concurrency, EightWritersGetDistinctNumbersOneTo800) {
 
 TEST(Concurrency, EightReadersCountEveryView) {
   setHideDeleted(true);
-  TempDir dir;
+  RamDir dir;
   createGongTable(dir.path());
   {
     auto db = gongDbOpen(dir.path());
@@ -96,7 +96,7 @@ GenCode codeOf(const std::function<void()>& f) {
 }
 
 TEST(Locking, ExclusiveOpeningExcludesEveryOtherOpening) {
-  TempDir dir;
+  RamDir dir;
   createGongTable(dir.path());
   const std::string table = gongPath(dir.path(), "Gong");
   {
@@ -111,7 +111,7 @@ TEST(Locking, ExclusiveOpeningExcludesEveryOtherOpening) {
 }
 
 TEST(Locking, SecondOpeningInTheProcessFailsInsteadOfWaitingForItself) {
-  TempDir dir;
+  RamDir dir;
   createGongTable(dir.path());
   auto first = gongDbOpen(dir.path());
   auto second = gongDbOpen(dir.path());
@@ -123,7 +123,7 @@ TEST(Locking, SecondOpeningInTheProcessFailsInsteadOfWaitingForItself) {
 }
 
 TEST(Locking, ChangesUnderALockAreDroppedWhenAnErrorUnwindsIt) {
-  TempDir dir;
+  RamDir dir;
   createGongTable(dir.path());
   auto db = gongDbOpen(dir.path());
   EXPECT_THROW(

@@ -85,7 +85,7 @@ class IndexModel : public ::testing::Test {
   }
   Entry here() const { return {model.keyOf(order, model.notice(expectRec)), expectRec}; }
 
-  TempDir dir;
+  RamDir dir;
   std::mt19937 rng{20260511};
   Model model;
   int order = 1;
@@ -214,7 +214,7 @@ TEST_F(IndexModel, RandomChangesSeeksAndWalksMatchTheModel) {
 
 TEST(SameProcess, DeletionIsHiddenAtOnceFromASecondOpening) {
   setHideDeleted(true);
-  TempDir dir;
+  RamDir dir;
   createGongTable(dir.path());
   auto writer = gongDbOpen(dir.path());
   for (int i = 0; i < 3; ++i) addNotice(writer, "t", "b");
@@ -237,7 +237,7 @@ TEST(SameProcess, DeletionIsHiddenAtOnceFromASecondOpening) {
 
 TEST(SameProcess, MoveAfterAnotherOpeningSplitTheTreeSeesEveryEntry) {
   setHideDeleted(true);
-  TempDir dir;
+  RamDir dir;
   createGongTable(dir.path());
   auto add = [](DbServer& db, long number) {
     db.append();

@@ -2,7 +2,13 @@
 // folder, and the board's own sequences for adding and counting.
 #pragma once
 
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "store/db_server.h"
 #include "store/gong_table.h"
@@ -10,6 +16,31 @@
 #include "support/temp_dir.h"
 
 namespace tavrix::test {
+
+// A fresh folder in memory (/dev/shm) when there is one, else in the
+// temporary folder; removed with its contents. For tests that write a lot
+// and are not about the disk: a sync there costs nothing, while locking and
+// a killed writer behave as on a disk (both live in the page cache).
+class RamDir {
+ public:
+  RamDir() {
+    std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::filesystem::temp_directory_path().string();
+    std::string pattern = base + "/tavrix-store-XXXXXX";
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~RamDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  RamDir(const RamDir&) = delete;
+  RamDir& operator=(const RamDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
 
 inline std::vector<std::string> gongIndexPaths(const std::string& dir) {
   std::vector<std::string> out;
