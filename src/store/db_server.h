@@ -11,11 +11,15 @@
 //    bytes as they were when the record was reached.
 //  - Changes to a record (fieldPut, append) collect in the opening and are
 //    written as one unit when the opening moves, deletes, commits, closes or
-//    releases its TableLock: memo texts first, then the record (a new record
-//    before the count that includes it), then the index entries. So a writer
-//    killed at any moment leaves either the old or the new record, never a
-//    mixture; an index it was changing carries the change mark and is
-//    rebuilt by the next operation of any opening.
+//    releases its TableLock: memo texts first, then the record, then the
+//    index entries. A new record counts (for other openings, and after a
+//    crash) only once it and its memo text are on the disk and the header's
+//    count includes it: at the end of the operation, or under a TableLock at
+//    its release or at commit(). An index being changed carries a change
+//    mark on the disk until its blocks are on the disk too. So a writer
+//    killed at any moment, or a power cut, leaves either the old or the new
+//    record, never a mixture; an index it was changing carries the mark and
+//    is rebuilt by the next operation of any opening.
 //  - deleteRecord() is written at once: every other opening that hides
 //    deleted records, in this process or another, stops seeing the record
 //    with its next operation. Deleted records keep their index entries.
@@ -29,8 +33,9 @@
 //    read-modify-write sequence (a new notice's number through its append; a
 //    counter read through its write). Pending changes are written before the
 //    lock is released. A batch (an import) is many appends under one lock()
-//    and one commit() at the end; the indexes' change marks stay set until
-//    the lock goes, so a batch cut short is repaired like a single save. While one opening holds it, another opening of the
+//    and one commit(): the indexes' change marks stay set and the new
+//    records stay uncounted until then, so a batch cut short leaves the
+//    table as it was before the batch (or its last commit()). While one opening holds it, another opening of the
 //    same table in this process gets an error instead of waiting forever.
 //  - Failures throw tavrix::Error (SUBSYSTEM "DBSERVER") with operation,
 //    description, file name and OS code. A seek that finds nothing is a
