@@ -297,7 +297,8 @@ std::string orderKey(DbServer& db, int order) {
 // in key order.
 void checkRebuilt(const Workspace& ws) {
   for (const std::string& p : verify(ws))
-    expect(p.find(".ndx") == std::string::npos, "index problem after a rebuild: " + p);
+    for (const std::string& index : indexNames(ws))
+      expect(p.rfind(index + ".ndx: ", 0) != 0, "index problem after a rebuild: " + p);
   std::set<long> visible;
   bool readable = attempt([&] {
     DbServer db = gongDbOpen(ws.dir());
