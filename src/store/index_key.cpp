@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <regex>
@@ -22,7 +23,10 @@ double numericKeyValue(std::string_view key) {
 
 int compareKeys(bool numeric, std::string_view a, std::string_view b) {
   if (numeric) {
+    // A total order, NaN (a field reading "nan") below every number: with
+    // NaN equal to everything, sorting and the tree's bounds would disagree.
     const double x = numericKeyValue(a), y = numericKeyValue(b);
+    if (std::isnan(x) || std::isnan(y)) return std::isnan(y) - std::isnan(x);
     return x < y ? -1 : (y < x ? 1 : 0);
   }
   const std::size_t n = std::min(a.size(), b.size());

@@ -41,7 +41,8 @@ std::string numericKey(double value);
 double numericKeyValue(std::string_view key);
 
 // Orders two keys; `b` may be shorter than `a` for character keys, and then
-// only a's leading bytes take part.
+// only a's leading bytes take part. Numeric keys order as numbers, with NaN
+// below all of them.
 int compareKeys(bool numeric, std::string_view a, std::string_view b);
 
 }  // namespace tavrix::store
