@@ -150,8 +150,13 @@ void NdxIndex::writeHeader() {
 
 NdxIndex::Node NdxIndex::readNode(std::uint32_t block) const {
   if (block == 0 || block >= blocks_) corrupt(path(), "block number " + std::to_string(block) + " beyond the file");
-  char b[kBlockSize];
-  file_.readAt(static_cast<std::uint64_t>(block) * kBlockSize, b, kBlockSize);
+  std::string raw(kBlockSize, '\0');
+  file_.readAt(static_cast<std::uint64_t>(block) * kBlockSize, raw.data(), kBlockSize);
+  return parseNode(block, std::move(raw));
+}
+
+NdxIndex::Node NdxIndex::parseNode(std::uint32_t block, std::string raw) const {
+  const char* b = raw.data();
   Node n;
   n.block = block;
   const std::uint32_t count = get32(b);
@@ -159,6 +164,8 @@ NdxIndex::Node NdxIndex::readNode(std::uint32_t block) const {
     corrupt(path(), "block " + std::to_string(block) + " holds " + std::to_string(count) + " keys");
   n.leaf = get32(b + 4) == 0;
   const std::uint32_t refs = n.leaf ? count : count + 1;
+  n.keys.reserve(count + 1);  // room for one insertion before a split
+  n.refs.reserve(refs + 1);
   for (std::uint32_t i = 0; i < refs; ++i) {
     const char* e = b + 4 + i * entrySize_;
     if (n.leaf) {
@@ -171,6 +178,7 @@ NdxIndex::Node NdxIndex::readNode(std::uint32_t block) const {
     }
     if (i < count) n.keys.emplace_back(e + 8, static_cast<std::size_t>(keyLength_));
   }
+  n.raw = std::move(raw);
   return n;
 }
 
@@ -263,7 +271,14 @@ void NdxIndex::Cursor::prev() {
 void NdxIndex::Cursor::reload() {
   loads_ = 0;
   Frame& f = path_.back();
-  f.node = index_->readNode(f.node.block);
+  if (f.node.block >= index_->blocks_) {
+    valid_ = false;
+    return;
+  }
+  std::string raw(kBlockSize, '\0');
+  index_->file_.readAt(static_cast<std::uint64_t>(f.node.block) * kBlockSize, raw.data(), kBlockSize);
+  if (raw == f.node.raw) return;  // as it was: no need to decode it again
+  f.node = index_->parseNode(f.node.block, std::move(raw));
   if (!f.node.leaf || f.slot >= f.node.keys.size()) valid_ = false;
 }
 

@@ -89,11 +89,13 @@ class NdxIndex {
     bool leaf = true;
     std::vector<std::string> keys;
     std::vector<std::uint32_t> refs;  // leaf: record numbers; interior: keys + 1 children
+    std::string raw;                  // the block as read (empty for a node built here)
   };
 
  private:
   friend class Cursor;
   Node readNode(std::uint32_t block) const;
+  Node parseNode(std::uint32_t block, std::string raw) const;
   void writeNode(const Node& node);
   void writeHeader();
   enum class Descent { FirstKey, FirstEntry, AfterEqualKeys };
