@@ -4,9 +4,10 @@
 # Both are started the way a web server starts a CGI program (fork, exec with
 # the CGI environment, read the whole output, wait), alternately, in one run,
 # over fresh tables of 10 and of 65,535 notices made with gongdb in a
-# temporary folder. Prints one table: median and 90th percentile per request.
+# temporary folder. Prints one table: wall time per request (median and 90th
+# percentile) and the program's CPU time (median), for both programs.
 #
-#   bench/cgi_cost.sh [--build-dir DIR] [--reps N] [--sizes "10 65535"]
+#   bench/cgi_cost.sh [--build-dir DIR] [--reps N] [--rounds N] [--sizes "10 65535"]
 #
 # The writing actions change the tables, which live only for this run:
 # "GongWrite_Ok2 New" adds one notice per request (warm-up included), "Edit"
@@ -17,12 +18,15 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build_dir="$here/build-bench"
 reps=300
+rounds=6
 warmup=20
+warmup_round=3
 sizes="10 65535"
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build_dir=$2; shift 2 ;;
     --reps) reps=$2; shift 2 ;;
+    --rounds) rounds=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
     -h|--help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "cgi_cost.sh: unknown option $1" >&2; exit 2 ;;
@@ -49,10 +53,10 @@ title=$(printf '벤치 시험 글' | iconv -f UTF-8 -t EUC-KR |
 bigo=$(printf '벤치마크가 쓴 본문입니다.\r\n둘째 줄.' | iconv -f UTF-8 -t EUC-KR |
   python3 -c 'import sys,urllib.parse; print(urllib.parse.quote_from_bytes(sys.stdin.buffer.read()))')
 
-# cgi METHOD QUERY_OR_BODY DIR START: one cgi_time run with a CGI environment
-# like lighttpd's; prints its result line.
+# cgi METHOD QUERY_OR_BODY DIR START REPS WARMUP RAW: one cgi_time run with a
+# CGI environment like lighttpd's; prints its result line.
 cgi() {
-  local method=$1 request=$2 dir=$3 start=$4 body=() query=$2 ctype=()
+  local method=$1 request=$2 dir=$3 start=$4 n=$5 w=$6 raw=$7 body=() query=$2 ctype=()
   if [ "$method" = POST ]; then
     body=(-b "$request")
     query=
@@ -66,7 +70,7 @@ cgi() {
     SCRIPT_NAME=/board/Tavrix.exe SCRIPT_FILENAME="$dir/Tavrix.exe" DOCUMENT_ROOT="$dir" \
     REQUEST_METHOD=$method QUERY_STRING="$query" REQUEST_URI="/board/Tavrix.exe?$query" \
     "${ctype[@]}" \
-    "$work/cgi_time" -n "$reps" -w "$warmup" -s "$start" -d "$dir" "${body[@]}" -o "$work/last.out" \
+    "$work/cgi_time" -n "$n" -w "$w" -s "$start" -d "$dir" "${body[@]}" -o "$work/last.out" -r "$raw" \
     "$dir/Tavrix.exe" -- "$work/floor_cgi"
 }
 
@@ -89,73 +93,66 @@ rows=(
   "GongDelOk2 *|POST|action=GongDelOk2&page=1&nyno={N}&pwd=3081726"
 )
 
-declare -A result
+# The tables, one per size.
 for size in $sizes; do
   dir="$work/t$size"
   mkdir -p "$dir"
   "$build_dir/gongdb" create --dir "$dir" >/dev/null
   LC_TIME=$locale_name "$build_dir/gongdb" seed "$size" --dir "$dir" >/dev/null
   cp "$build_dir/Tavrix.exe" "$dir/Tavrix.exe"
-  mid=$(((size + 1) / 2))
-  pages=$(((size + 9) / 10))
-  midpage=$(((pages + 1) / 2))
-  for row in "${rows[@]}"; do
-    IFS='|' read -r label method request <<<"$row"
-    request=${request//MIDPAGE/$midpage}
-    request=${request//MID/$mid}
-    line=$(cgi "$method" "$request" "$dir" $((size + 1))) || {
-      echo "cgi_cost.sh: $label at $size notices failed: $line" >&2
-      exit 1
-    }
-    # The page must be a real page (a header, then HTML), not an error report.
-    if ! head -c 100 "$work/last.out" | grep -q '^Content-type: text/html'; then
-      echo "cgi_cost.sh: $label at $size notices wrote no page:" >&2
-      head -c 400 "$work/last.out" >&2
-      exit 1
-    fi
-    result["$size|$label"]=$line
+done
+
+# Each row runs in rounds; in each round every size takes its turn, so a
+# busy moment of the machine falls on all sizes alike. Every request's time
+# goes to a raw file per row and size.
+mkdir -p "$work/raw"
+per_round=$(((reps + rounds - 1) / rounds))
+index=0
+for row in "${rows[@]}"; do
+  IFS='|' read -r label method template <<<"$row"
+  declare -A next=()
+  for size in $sizes; do next[$size]=$((size + 1)); done
+  for round in $(seq "$rounds"); do
+    w=$warmup_round
+    [ "$round" -eq 1 ] && w=$warmup
+    for size in $sizes; do
+      dir="$work/t$size"
+      mid=$(((size + 1) / 2))
+      midpage=$((((size + 9) / 10 + 1) / 2))
+      request=${template//MIDPAGE/$midpage}
+      request=${request//MID/$mid}
+      line=$(cgi "$method" "$request" "$dir" "${next[$size]}" "$per_round" "$w" "$work/raw/$index.$size") || {
+        echo "cgi_cost.sh: $label at $size notices failed: $line" >&2
+        exit 1
+      }
+      next[$size]=$((next[$size] + per_round + w))
+      # The page must be a real page (a header, then HTML), not an error report.
+      if ! head -c 100 "$work/last.out" | grep -q '^Content-type: text/html'; then
+        echo "cgi_cost.sh: $label at $size notices wrote no page:" >&2
+        head -c 400 "$work/last.out" >&2
+        exit 1
+      fi
+    done
   done
-  live=$("$build_dir/gongdb" list --dir "$dir" | tail -1 | tr -dc 0-9)
-  [ "$live" -eq "$size" ] || echo "note: $size-notice table ends with $live live notices" >&2
+  index=$((index + 1))
+done
+for size in $sizes; do
+  live=$("$build_dir/gongdb" list --dir "$work/t$size" | tail -1 | tr -dc 0-9)
+  [ "$live" -eq "$size" ] || echo "note: the $size-notice table ends with $live live notices" >&2
 done
 
 # The table.
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
 echo "Tavrix.exe per CGI request against the floor (static C writing as many bytes)"
-echo "machine: $(nproc) cores, $cpu; $(date -u '+%Y-%m-%d %H:%M UTC'); $reps requests each (+$warmup warm-up), alternating"
-echo "times: median/p90 in ms, fork to reaped; ratio = Tavrix median / floor median"
+echo "machine: $(nproc) cores, $cpu; $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "$((per_round * rounds)) requests per program, action and size, in $rounds rounds that alternate the sizes;"
+echo "within a round Tavrix.exe and the floor alternate request by request"
 echo
-set -- $sizes
-printf '| %-23s' action
-for size in "$@"; do
-  printf '| %7s | %-13s | %-13s | %5s ' "bytes" "Tavrix@$size" "floor@$size" "ratio"
-done
-[ $# -eq 2 ] && printf '| %s/%s | same, floor-relative ' "$2" "$1"
-printf '|\n'
-printf '|%s' "$(printf -- '-%.0s' $(seq 24))"
-for size in "$@"; do printf '|--------:|---------------|---------------|------:'; done
-[ $# -eq 2 ] && printf '|------------:|---------------------:'
-printf '|\n'
-for row in "${rows[@]}"; do
-  IFS='|' read -r label _ _ <<<"$row"
-  printf '| %-23s' "$label"
-  for size in "$@"; do
-    read -r ba ma pa bb mb pb fails <<<"${result[$size|$label]}"
-    ratio=$(awk -v a="$ma" -v b="$mb" 'BEGIN { printf "%.2f", a / b }')
-    printf '| %7s | %6.3f/%6.3f | %6.3f/%6.3f | %5s ' "$ba" "$ma" "$pa" "$mb" "$pb" "$ratio"
-  done
-  if [ $# -eq 2 ]; then
-    read -r _ m1 _ _ f1 _ <<<"${result[$1|$label]}"
-    read -r _ m2 _ _ f2 _ <<<"${result[$2|$label]}"
-    printf '| %11s ' "$(awk -v a="$m2" -v b="$m1" 'BEGIN { printf "%.2f", a / b }')"
-    printf '| %20s ' "$(awk -v a="$m2" -v b="$m1" -v c="$f2" -v d="$f1" 'BEGIN { printf "%.2f", (a / c) / (b / d) }')"
-  fi
-  printf '|\n'
-done
+printf '%s\n' "${rows[@]}" | cut -d'|' -f1 | python3 "$here/bench/cgi_cost_table.py" "$work/raw" $sizes
 echo
+echo "wall: median/p90 in ms per request, fork to reaped; cpu: median user+system ms of the"
+echo "  program (exec and page faults included); ratio: Tavrix / floor."
 echo "* writing actions: each request adds (New), rewrites or deletes a notice of the"
 echo "  run's own tables, and is made durable (fdatasync) before its page is written."
-echo "Targets: reading pages (all rows without *) within 1.3x the floor;"
-[ $# -eq 2 ] && echo "the $2-notice times within 1.1x the $1-notice ones (the last column divides
-  each size's time by its own floor's first, which takes out the machine's drift between the runs)."
-exit 0
+echo "Targets: reading pages (rows without *) within 1.3x the floor; the 65,535-notice"
+echo "  figures within 1.1x the 10-notice ones."

@@ -5,7 +5,7 @@
  * output, so a floor program can write a page of the same size.
  *
  *   cgi_time [-n REPS] [-w WARMUP] [-s START] [-d DIR] [-b BODY] [-o FILE]
- *            PROG_A -- PROG_B [ARG...]
+ *            [-r FILE] PROG_A -- PROG_B [ARG...]
  *
  * Both get this program's environment, with "{N}" in any value (and in BODY)
  * replaced by the request's number: START, START+1, ... (warm-up requests
@@ -15,7 +15,9 @@
  *
  * Prints one line: bytesA medianA p90A bytesB medianB p90B failures, times in
  * milliseconds per request (wall clock, fork to reaped). A request fails when
- * its program exits non-zero or writes nothing.
+ * its program exits non-zero or writes nothing. -r FILE appends one line per
+ * measured request to FILE: "A|B wall_ms cpu_ms bytes", cpu_ms being the
+ * program's user + system time (from wait4).
  *
  *   gcc -O2 -o cgi_time cgi_time.c
  */
@@ -25,6 +27,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -60,7 +63,7 @@ static char outbuf[4 << 20];
 
 /* One request; returns its time in ms, or -1 when it failed. */
 static double run(char **argv, char **envp, const char *dir, const char *body, long *bytes,
-                  const char *keep) {
+                  const char *keep, double *cpu) {
   int out[2], in[2] = {-1, -1};
   if (pipe(out)) return -1;
   if (body && pipe(in)) return -1;
@@ -114,8 +117,11 @@ static double run(char **argv, char **envp, const char *dir, const char *body, l
   }
   close(out[0]);
   int status = 0;
-  waitpid(pid, &status, 0);
+  struct rusage use;
+  wait4(pid, &status, 0, &use);
   double took = now_ms() - start;
+  *cpu = (use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1e3 +
+         (use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e3;
   *bytes = n;
   if (keep) {
     FILE *f = fopen(keep, "wb");
@@ -173,8 +179,9 @@ int main(int argc, char **argv) {
   int reps = 200, warmup = 10;
   long start = 1;
   const char *dir = NULL, *body = NULL, *keep = NULL;
+  FILE *raw = NULL;
   int opt;
-  while ((opt = getopt(argc, argv, "+n:w:s:d:b:o:")) != -1) {
+  while ((opt = getopt(argc, argv, "+n:w:s:d:b:o:r:")) != -1) {
     switch (opt) {
       case 'n': reps = atoi(optarg); break;
       case 'w': warmup = atoi(optarg); break;
@@ -182,6 +189,10 @@ int main(int argc, char **argv) {
       case 'd': dir = optarg; break;
       case 'b': body = optarg; break;
       case 'o': keep = optarg; break;
+      case 'r':
+        raw = fopen(optarg, "a");
+        if (!raw) { perror(optarg); return 2; }
+        break;
       default: return 2;
     }
   }
@@ -205,17 +216,24 @@ int main(int argc, char **argv) {
     char *b = body ? replace_n(body, n) : NULL;
     char **env = make_env(n, b, -1);
     long got = 0;
-    double t = run(argv_a, env, dir, b, &got, keep);
+    double cpu = 0;
+    double t = run(argv_a, env, dir, b, &got, keep, &cpu);
     free_env(env);
     if (t < 0) ++fails;
-    else if (i >= warmup) ta[na++] = t;
+    else if (i >= warmup) {
+      ta[na++] = t;
+      if (raw) fprintf(raw, "A %.4f %.4f %ld\n", t, cpu, got);
+    }
     bytes_a = got;
 
     env = make_env(n, b, bytes_a);
-    t = run(argv_b, env, dir, b, &got, NULL);
+    t = run(argv_b, env, dir, b, &got, NULL, &cpu);
     free_env(env);
     if (t < 0) ++fails;
-    else if (i >= warmup) tb[nb++] = t;
+    else if (i >= warmup) {
+      tb[nb++] = t;
+      if (raw) fprintf(raw, "B %.4f %.4f %ld\n", t, cpu, got);
+    }
     bytes_b = got;
     free(b);
   }
