@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -75,7 +76,10 @@ struct DbServer::Impl {
   void releaseOperationLock(bool failed) noexcept;
   void settle();
   Attached& use(std::size_t i);
+  void exclusively(const std::function<void()>& fix);
   void repair(Attached& a);
+  void recoverRecord();
+  void writeInPlace(std::uint32_t r, const std::string& rec);
   void releaseExplicit(bool dropPending);
 
   // ---- positioning ----
@@ -138,6 +142,12 @@ class OperationGuard {
     using H = DbServer::Impl::Held;
     if (db.held == H::Exclusive || (db.held == H::Shared && kind == LockKind::Shared)) return;
     db.acquire(kind);
+    try {
+      db.recoverRecord();
+    } catch (...) {
+      db.releaseOperationLock(true);
+      throw;
+    }
     taken_ = true;
     uncaught_ = std::uncaught_exceptions();
   }
@@ -224,22 +234,51 @@ Attached& DbServer::Impl::use(std::size_t i) {
   if (a.fresh) return a;
   a.ndx.refresh();
   if (a.ndx.damaged()) {
-    if (held == Held::Exclusive) {
-      repair(a);
-    } else {
-      table.file().unlock(store::kOperationLockByte);
-      held = Held::None;
-      acquire(LockKind::Exclusive);
+    exclusively([&] {
       a.ndx.refresh();
       if (a.ndx.damaged()) repair(a);
-      table.file().unlock(store::kOperationLockByte);
-      held = Held::None;
-      acquire(LockKind::Shared);
-      a.ndx.refresh();
-    }
+    });
+    a.ndx.refresh();
   }
   a.fresh = true;
   return a;
+}
+
+// Runs `fix` under the exclusive lock: at once when this opening holds it,
+// else by trading its shared lock for the exclusive one and back. `fix`
+// checks again what it fixes: another opening may have fixed it meanwhile.
+void DbServer::Impl::exclusively(const std::function<void()>& fix) {
+  if (held == Held::Exclusive) return fix();
+  table.file().unlock(store::kOperationLockByte);
+  held = Held::None;
+  acquire(LockKind::Exclusive);
+  fix();
+  table.file().unlock(store::kOperationLockByte);
+  held = Held::None;
+  acquire(LockKind::Shared);
+}
+
+// A record rewrite cut short by its writer's death is finished from the
+// journal before anything reads the record.
+void DbServer::Impl::recoverRecord() {
+  if (!memo || !memo->pendingJournal()) return;
+  exclusively([&] {
+    if (auto entry = memo->pendingJournal();
+        entry && entry->recNo >= 1 && entry->recNo <= table.recordCount() &&
+        entry->record.size() == static_cast<std::size_t>(table.recordLength())) {
+      table.writeRecord(entry->recNo, entry->record);
+      table.publish();
+    }
+    memo->clearJournal();
+  });
+}
+
+// Rewrites a record in place through the journal, where it fits.
+void DbServer::Impl::writeInPlace(std::uint32_t r, const std::string& rec) {
+  if (!memo || !MemoFile::journalHolds(rec.size())) return table.writeRecord(r, rec);
+  memo->writeJournal(r, rec);
+  table.writeRecord(r, rec);
+  memo->clearJournal();
 }
 
 void DbServer::Impl::repair(Attached& a) {
@@ -502,7 +541,7 @@ void DbServer::Impl::flush() {
       appended = true;
     } else {
       if (!pendingMemo.empty() && memo) memo->file().sync();  // the text before the record points to it
-      table.writeRecord(recNo, rec);
+      writeInPlace(recNo, rec);
     }
     for (std::size_t i = 0; i < indexes.size(); ++i) {
       if (!isNew && keys[i].first == keys[i].second) continue;
@@ -739,6 +778,12 @@ TableLock DbServer::lock() {
   if (db.explicitLock) fail(GenCode::Lock, "lock", "this opening already holds the table lock", db.table.path());
   db.flush();
   db.acquire(LockKind::Exclusive);
+  try {
+    db.recoverRecord();
+  } catch (...) {
+    db.releaseOperationLock(true);
+    throw;
+  }
   heldTableLocks()[db.identity] = &db;
   TableLock lock(&db);
   return lock;

@@ -15,11 +15,16 @@
 //    index entries. A new record counts (for other openings, and after a
 //    crash) only once it and its memo text are on the disk and the header's
 //    count includes it: at the end of the operation, or under a TableLock at
-//    its release or at commit(). An index being changed carries a change
-//    mark on the disk until its blocks are on the disk too. So a writer
-//    killed at any moment, or a power cut, leaves either the old or the new
-//    record, never a mixture; an index it was changing carries the mark and
-//    is rebuilt by the next operation of any opening.
+//    its release or at commit(). A record rewritten in place goes through a
+//    journal (memo_file.h) first, since a write over a page boundary can
+//    stop half done; the next operation of any opening finishes it. An index
+//    being changed carries a change mark on the disk until its blocks are on
+//    the disk too. So a writer killed at any moment leaves either the old or
+//    the new record, never a mixture, and an index it was changing carries
+//    the mark and is rebuilt by the next operation of any opening; after a
+//    power cut no new record counts before it is whole and no index changed
+//    unmarked (a rewrite in place is not synced before it starts, so a power
+//    cut in its middle is the one case left to gongdb check).
 //  - deleteRecord() is written at once: every other opening that hides
 //    deleted records, in this process or another, stops seeing the record
 //    with its next operation. Deleted records keep their index entries.

@@ -1,16 +1,48 @@
 // The dBASE III memo file, as this program reads and writes it.
 //
 //   The file is a sequence of 512-byte blocks. Block 0 is the header: the
-//   next free block number (uint32, little-endian) at offset 0; the rest of
-//   the block is unused. A memo starts on a block boundary and ends with
+//   next free block number (uint32, little-endian) at offset 0; bytes
+//   4..255 are unused. A memo starts on a block boundary and ends with
 //   0x1A 0x1A; it may run over several blocks. A table record refers to a
 //   memo by its start block, written as right-aligned digits in the memo
 //   field (blank: no memo). Since 0x1A ends a memo, a body never holds it.
+//
+//   Bytes 256..511 of the header block, unused by the format, hold the
+//   record journal (all zero when none is pending):
+//     256..259 "RJNL"   260..263 record number   264..265 record length
+//     266..269 check: FNV-1a of bytes 260..265 xor FNV-1a of the record
+//     270..    the record's bytes
+//   The entry lies inside one page, so a killed writer leaves it whole or
+//   not written at all; the hash tells a whole entry from anything else.
 #include "store/memo_file.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tavrix::store {
+
+namespace {
+
+constexpr std::size_t kJournalAt = 256;
+constexpr std::size_t kJournalHead = 14;
+constexpr char kJournalMagic[4] = {'R', 'J', 'N', 'L'};
+
+std::uint32_t fnv1a(std::string_view bytes) {
+  std::uint32_t h = 2166136261u;
+  for (unsigned char c : bytes) h = (h ^ c) * 16777619u;
+  return h;
+}
+
+void put32(char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(v >> (8 * i));
+}
+
+std::uint32_t get32(const char* p) {
+  const auto* u = reinterpret_cast<const unsigned char*>(p);
+  return u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<std::uint32_t>(u[3]) << 24);
+}
+
+}  // namespace
 
 void MemoFile::create(const std::string& path) {
   std::string header(kBlockSize, '\0');
@@ -62,6 +94,33 @@ std::uint32_t MemoFile::append(std::string_view text) {
                         static_cast<unsigned char>(next >> 16), static_cast<unsigned char>(next >> 24)};
   file_.writeAt(0, b, 4);
   return first;
+}
+
+bool MemoFile::journalHolds(std::size_t length) { return length <= kBlockSize - kJournalAt - kJournalHead; }
+
+void MemoFile::writeJournal(std::uint32_t recNo, std::string_view record) {
+  std::string entry(kJournalHead + record.size(), '\0');
+  std::memcpy(entry.data(), kJournalMagic, 4);
+  put32(entry.data() + 4, recNo);
+  entry[8] = static_cast<char>(record.size());
+  entry[9] = static_cast<char>(record.size() >> 8);
+  std::memcpy(entry.data() + kJournalHead, record.data(), record.size());
+  put32(entry.data() + 10, fnv1a(std::string_view(entry).substr(4, 6)) ^ fnv1a(record));
+  file_.writeAt(kJournalAt, entry);
+}
+
+void MemoFile::clearJournal() { file_.writeAt(kJournalAt, std::string(4, '\0')); }
+
+std::optional<MemoFile::JournalEntry> MemoFile::pendingJournal() const {
+  char head[kJournalHead];
+  if (file_.readSome(kJournalAt, head, 4) < 4 || std::memcmp(head, kJournalMagic, 4) != 0) return std::nullopt;
+  if (file_.readSome(kJournalAt, head, kJournalHead) < kJournalHead) return std::nullopt;
+  const std::size_t length = static_cast<unsigned char>(head[8]) | (static_cast<unsigned char>(head[9]) << 8);
+  if (!journalHolds(length)) return std::nullopt;
+  JournalEntry entry{get32(head + 4), std::string(length, '\0')};
+  if (file_.readSome(kJournalAt + kJournalHead, entry.record.data(), length) < length) return std::nullopt;
+  if ((fnv1a(std::string_view(head + 4, 6)) ^ fnv1a(entry.record)) != get32(head + 10)) return std::nullopt;
+  return entry;
 }
 
 }  // namespace tavrix::store

@@ -4,9 +4,15 @@
 // the old blocks stay unused until the table is packed. So a reader never
 // sees a memo half rewritten, and a memo reference read under the table lock
 // can be followed after the lock is gone.
+//
+// The header block also carries the table's record journal: a record about
+// to be rewritten in place is first put there whole, so that a writer killed
+// in the middle of the rewrite (a write over a page boundary can stop half
+// done) leaves a record the next operation can put right.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +42,17 @@ class MemoFile {
   // returns the first block. The text is written before the header's next
   // free block moves past it.
   std::uint32_t append(std::string_view text);
+
+  struct JournalEntry {
+    std::uint32_t recNo = 0;
+    std::string record;
+  };
+  // Whether a record of `length` bytes fits the journal.
+  static bool journalHolds(std::size_t length);
+  void writeJournal(std::uint32_t recNo, std::string_view record);
+  void clearJournal();
+  // The journal's record when one is pending and whole; nothing otherwise.
+  std::optional<JournalEntry> pendingJournal() const;
 
  private:
   File file_;

@@ -122,6 +122,10 @@ std::vector<std::string> verifyTable(const std::string& tableName, const std::ve
     table->refresh();
     std::optional<store::MemoFile> memo;
     if (table->hasMemoFields()) memo.emplace(base + ".dbt");
+    if (memo)
+      if (auto entry = memo->pendingJournal())
+        problems.push_back(base + ".dbt: record " + std::to_string(entry->recNo) +
+                           " left half rewritten in the journal (a writer stopped while rewriting it)");
     checkRecords(*table, memo, problems);
   } catch (const Error& e) {
     problems.push_back((e.fileName.empty() ? base : e.fileName) + ": " + e.description);

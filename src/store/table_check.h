@@ -4,7 +4,8 @@
 // lock while it reads, so it sees no change half made.
 //
 // Checked: the table header (record count within the file, field list);
-// each record's deletion mark and numeric fields; each memo reference (a
+// a record rewrite left in the journal; each record's deletion mark and
+// numeric fields; each memo reference (a
 // block inside the memo file, text with an end mark); each index's header,
 // change mark, block numbers, tree shape (no block reached twice, keys
 // bounding their subtrees, entries in order) and its entries against the

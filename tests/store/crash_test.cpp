@@ -15,6 +15,8 @@
 #include <sstream>
 #include <time.h>
 
+#include "store/dbf_table.h"
+#include "store/memo_file.h"
 #include "store_fixture.h"
 
 namespace tavrix::test {
@@ -266,6 +268,43 @@ TEST(CrashSafety, KilledBatchesLeaveCommittedBatchesWhole) {
   }
   printf("40 batch kills: %ld notices committed, %d kills left indexes to rebuild\n", committed, repaired);
   EXPECT_GT(repaired, 0);
+}
+
+// A record rewrite cut short (a write over a page boundary can stop half
+// done when its writer is killed) is finished from the journal by the next
+// operation of any opening.
+TEST(CrashSafety, RecordRewriteCutShortIsFinishedFromTheJournal) {
+  setHideDeleted(true);
+  TempDir dir;
+  createGongTable(dir.path());
+  auto db = gongDbOpen(dir.path());
+  for (int i = 0; i < 30; ++i) addNotice(db, titleFor(i + 1, 0), bodyFor(i + 1, 0));
+  ASSERT_TRUE(db.seek(Value(25)));
+  const long recNo = db.recNo();
+  db.close();
+  auto early = gongDbOpen(dir.path());
+
+  // Notice 25's title as the writer meant it, and the files as it died:
+  // the title's index marked as being changed, the journal written, and
+  // only the first bytes of the new title in the table.
+  std::string ndx = readFile(dir.file("Gong3.ndx"));
+  ndx[8] = 3, ndx[9] = ndx[10] = ndx[11] = 0;
+  writeFile(dir.file("Gong3.ndx"), ndx);
+  const std::size_t at = 32 + 5 * 32 + 1 + static_cast<std::size_t>(recNo - 1) * 161;
+  std::string table = readFile(dir.file("Gong.dbf"));
+  std::string meant = table.substr(at, 161);
+  meant.replace(1 + 10 + 10, 120, store::fitText(titleFor(25, 1), 120));
+  table.replace(at, 30, meant.substr(0, 30));
+  writeFile(dir.file("Gong.dbf"), table);
+  store::MemoFile(dir.file("Gong.dbt")).writeJournal(static_cast<std::uint32_t>(recNo), meant);
+
+  ASSERT_TRUE(early.seek(Value(25)));
+  EXPECT_EQ(early.fieldGet("TITLE").text(), store::fitText(titleFor(25, 1), 120));
+  early.close();
+  EXPECT_EQ(readFile(dir.file("Gong.dbf")).substr(at, 161), meant);
+  EXPECT_FALSE(store::MemoFile(dir.file("Gong.dbt")).pendingJournal());
+  gongDbOpen(dir.path()).close();  // attaching Gong3 rebuilds it, on the meant title
+  EXPECT_EQ(verifyGong(dir.path()), std::vector<std::string>{});
 }
 
 TEST(CrashSafety, IndexLeftHalfChangedIsRebuiltByTheNextOperation) {
