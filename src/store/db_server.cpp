@@ -261,24 +261,27 @@ void DbServer::Impl::exclusively(const std::function<void()>& fix) {
 // A record rewrite cut short by its writer's death is finished from the
 // journal before anything reads the record.
 void DbServer::Impl::recoverRecord() {
-  if (!memo || !memo->pendingJournal()) return;
+  if (!table.rewritePending()) return;
   exclusively([&] {
-    if (auto entry = memo->pendingJournal();
+    if (!table.rewritePending()) return;
+    if (auto entry = memo ? memo->journal() : std::nullopt;
         entry && entry->recNo >= 1 && entry->recNo <= table.recordCount() &&
         entry->record.size() == static_cast<std::size_t>(table.recordLength())) {
       table.writeRecord(entry->recNo, entry->record);
       table.publish();
     }
-    memo->clearJournal();
+    table.setRewritePending(false);
   });
 }
 
-// Rewrites a record in place through the journal, where it fits.
+// Rewrites a record in place through the journal, where it fits: the
+// journal whole, then the flag that it is to be used, then the record.
 void DbServer::Impl::writeInPlace(std::uint32_t r, const std::string& rec) {
   if (!memo || !MemoFile::journalHolds(rec.size())) return table.writeRecord(r, rec);
   memo->writeJournal(r, rec);
+  table.setRewritePending(true);
   table.writeRecord(r, rec);
-  memo->clearJournal();
+  table.setRewritePending(false);
 }
 
 void DbServer::Impl::repair(Attached& a) {
@@ -625,10 +628,13 @@ void DbServer::setIndex(const std::string& name) {
   if (key.numeric() != ndx.numeric() || key.length() != ndx.keyLength())
     fail(GenCode::Corruption, "set index", "key length or type does not match the key expression", path);
   db.cursor.reset();  // cursors point into the list of indexes
+  const bool marked = ndx.damaged();
   db.indexes.push_back(Attached{std::move(ndx), std::move(key)});
   if (db.indexes.size() == 1) setOrder(1);
-  OperationGuard g(db, LockKind::Shared);
-  db.use(db.indexes.size() - 1);
+  if (marked) {  // a writer at work, or one that died at work: look again under the lock
+    OperationGuard g(db, LockKind::Shared);
+    db.use(db.indexes.size() - 1);
+  }
 }
 
 void DbServer::setOrder(int order) {

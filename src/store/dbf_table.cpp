@@ -6,7 +6,9 @@
 //     4..7   record count (uint32)
 //     8..9   header length in bytes (uint16): 32 + 32 per field + 1 (+ padding)
 //     10..11 record length in bytes (uint16): 1 + the field lengths
-//     12..31 reserved; byte 29 is the code-page mark (0x79 for Korean here)
+//     12..31 reserved; byte 14 is set while a record is being rewritten
+//            from the journal (the format's "incomplete transaction" flag);
+//            byte 29 is the code-page mark (0x79 for Korean here)
 //   Field descriptors, 32 bytes each, ended by 0x0D:
 //     0..10  name, NUL-padded     11 type (C N F D L M)
 //     12..15 reserved (some writers keep the field's offset there)
@@ -94,11 +96,13 @@ void DbfTable::create(const std::string& path, const std::vector<FieldDesc>& fie
 }
 
 DbfTable::DbfTable(const std::string& path) : file_(path, File::Mode::ReadWrite) {
-  const std::uint64_t size = file_.size();
   auto bad = [&](const std::string& what) { fail(GenCode::Corruption, "open", "bad table header: " + what, path); };
-  if (size < 33) bad("file shorter than a header");
+  // The header before the size: a writer makes the file longer before it
+  // makes the count larger, so the count read first always fits.
   unsigned char h[32];
-  file_.readAt(0, h, 32);
+  if (file_.readSome(0, h, 32) < 32) bad("file shorter than a header");
+  const std::uint64_t size = file_.size();
+  if (size < 33) bad("file shorter than a header");
   if ((h[0] & 0x07) != 0x03) bad("not a dBASE III table (version byte " + std::to_string(h[0]) + ")");
   headerLength_ = get16(h + 8);
   recordLength_ = get16(h + 10);
@@ -127,7 +131,8 @@ DbfTable::DbfTable(const std::string& path) : file_(path, File::Mode::ReadWrite)
   if (fields_.empty()) bad("no fields");
   if (offset != recordLength_)
     bad("record length " + std::to_string(recordLength_) + " differs from the fields' " + std::to_string(offset));
-  refresh();
+  rewritePending_ = h[14] != 0;
+  takeCount(h + 4, size);
 }
 
 bool DbfTable::hasMemoFields() const {
@@ -141,18 +146,29 @@ int DbfTable::fieldIndex(std::string_view name) const {
 }
 
 std::uint32_t DbfTable::refresh() {
-  unsigned char c[4];
-  file_.readAt(4, c, 4);
+  unsigned char h[11];  // bytes 4..14: count .. rewrite flag
+  file_.readAt(4, h, sizeof h);
+  rewritePending_ = h[10] != 0;
+  return takeCount(h, 0);
+}
+
+// The count only grows; the file's size needs checking when it moved.
+std::uint32_t DbfTable::takeCount(const unsigned char* c, std::uint64_t fileSize) {
   const std::uint32_t count = get32(c);
-  // The count only grows; the file's size needs checking when it moved.
   if (count != checkedCount_) {
-    if (headerLength_ + static_cast<std::uint64_t>(count) * recordLength_ > file_.size())
+    if (headerLength_ + static_cast<std::uint64_t>(count) * recordLength_ > (fileSize ? fileSize : file_.size()))
       fail(GenCode::Corruption, "read header",
            "record count " + std::to_string(count) + " beyond the end of the file", path());
     checkedCount_ = count;
   }
   count_ = publishedCount_ = count;
   return count_;
+}
+
+void DbfTable::setRewritePending(bool on) {
+  const unsigned char flag = on ? 1 : 0;
+  file_.writeAt(14, &flag, 1);
+  rewritePending_ = on;
 }
 
 std::uint64_t DbfTable::recordOffset(std::uint32_t recNo) const {

@@ -47,9 +47,14 @@ class DbfTable {
   // -1 when there is none.
   int fieldIndex(std::string_view name) const;
 
-  // Re-reads the record count from the header and checks it against the
-  // file's size. Returns the count.
+  // Re-reads the record count (checked against the file's size) and the
+  // rewrite flag from the header. Returns the count.
   std::uint32_t refresh();
+  // Header byte 14, the format's "incomplete transaction" flag: set while a
+  // record is rewritten in place from the journal (memo_file.h), as of the
+  // last refresh().
+  bool rewritePending() const { return rewritePending_; }
+  void setRewritePending(bool on);
   std::uint32_t recordCount() const { return count_; }
 
   std::string blankRecord() const;
@@ -70,11 +75,13 @@ class DbfTable {
 
  private:
   std::uint64_t recordOffset(std::uint32_t recNo) const;
+  std::uint32_t takeCount(const unsigned char* countBytes, std::uint64_t fileSize);
 
   File file_;
   std::vector<FieldDesc> fields_;
   int headerLength_ = 0;
   int recordLength_ = 0;
+  bool rewritePending_ = false;
   std::uint32_t count_ = 0;           // with records appended but not yet published
   std::uint32_t publishedCount_ = 0;  // as in the header
   bool changed_ = false;              // written since the last publish()

@@ -8,7 +8,7 @@
 //   field (blank: no memo). Since 0x1A ends a memo, a body never holds it.
 //
 //   Bytes 256..511 of the header block, unused by the format, hold the
-//   record journal (all zero when none is pending):
+//   record journal (all zero when none was ever written):
 //     256..259 "RJNL"   260..263 record number   264..265 record length
 //     266..269 check: FNV-1a of bytes 260..265 xor FNV-1a of the record
 //     270..    the record's bytes
@@ -109,9 +109,7 @@ void MemoFile::writeJournal(std::uint32_t recNo, std::string_view record) {
   file_.writeAt(kJournalAt, entry);
 }
 
-void MemoFile::clearJournal() { file_.writeAt(kJournalAt, std::string(4, '\0')); }
-
-std::optional<MemoFile::JournalEntry> MemoFile::pendingJournal() const {
+std::optional<MemoFile::JournalEntry> MemoFile::journal() const {
   char head[kJournalHead];
   if (file_.readSome(kJournalAt, head, 4) < 4 || std::memcmp(head, kJournalMagic, 4) != 0) return std::nullopt;
   if (file_.readSome(kJournalAt, head, kJournalHead) < kJournalHead) return std::nullopt;

@@ -8,7 +8,8 @@
 // The header block also carries the table's record journal: a record about
 // to be rewritten in place is first put there whole, so that a writer killed
 // in the middle of the rewrite (a write over a page boundary can stop half
-// done) leaves a record the next operation can put right.
+// done) leaves a record the next operation can put right. The table's
+// header says when the journal is to be used (DbfTable::rewritePending).
 #pragma once
 
 #include <cstdint>
@@ -50,9 +51,8 @@ class MemoFile {
   // Whether a record of `length` bytes fits the journal.
   static bool journalHolds(std::size_t length);
   void writeJournal(std::uint32_t recNo, std::string_view record);
-  void clearJournal();
-  // The journal's record when one is pending and whole; nothing otherwise.
-  std::optional<JournalEntry> pendingJournal() const;
+  // The journal's record when the journal holds a whole one.
+  std::optional<JournalEntry> journal() const;
 
  private:
   File file_;

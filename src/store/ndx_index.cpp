@@ -85,7 +85,8 @@ void NdxIndex::create(const std::string& path, const std::string& expression, in
 
 NdxIndex::NdxIndex(const std::string& path) : file_(path, File::Mode::ReadWrite) {
   char h[kBlockSize];
-  if (file_.size() < 2 * kBlockSize) corrupt(path, "bad index header: file shorter than two blocks");
+  const std::uint64_t size = file_.size();
+  if (size < 2 * kBlockSize) corrupt(path, "bad index header: file shorter than two blocks");
   file_.readAt(0, h, kBlockSize);
   keyLength_ = get16(h + 12);
   const int type = get16(h + 16);
@@ -98,12 +99,17 @@ NdxIndex::NdxIndex(const std::string& path) : file_(path, File::Mode::ReadWrite)
   maxKeys_ = std::min<int>(get16(h + 14), maxKeysFor(entrySize_));
   if (maxKeys_ < 2) corrupt(path, "bad index header: too few keys per block");
   expression_.assign(h + 24, strnlen(h + 24, kBlockSize - 24));
-  refresh();
+  if (static_cast<std::uint64_t>(get32(h + 4)) * kBlockSize <= size) checkedBlocks_ = get32(h + 4);
+  takeHeaderWords(h);
 }
 
 void NdxIndex::refresh() {
   char h[12];
   file_.readAt(0, h, sizeof h);
+  takeHeaderWords(h);
+}
+
+void NdxIndex::takeHeaderWords(const char* h) {
   root_ = get32(h);
   blocks_ = get32(h + 4);
   stamp_ = get32(h + 8);

@@ -94,6 +94,7 @@ class NdxIndex {
 
  private:
   friend class Cursor;
+  void takeHeaderWords(const char* header);
   Node readNode(std::uint32_t block) const;
   Node parseNode(std::uint32_t block, std::string raw) const;
   void writeNode(const Node& node);

@@ -122,10 +122,9 @@ std::vector<std::string> verifyTable(const std::string& tableName, const std::ve
     table->refresh();
     std::optional<store::MemoFile> memo;
     if (table->hasMemoFields()) memo.emplace(base + ".dbt");
-    if (memo)
-      if (auto entry = memo->pendingJournal())
-        problems.push_back(base + ".dbt: record " + std::to_string(entry->recNo) +
-                           " left half rewritten in the journal (a writer stopped while rewriting it)");
+    if (table->rewritePending())
+      problems.push_back(base + ".dbf: a record left half rewritten (a writer stopped while rewriting record " +
+                         std::to_string(memo && memo->journal() ? memo->journal()->recNo : 0) + ")");
     checkRecords(*table, memo, problems);
   } catch (const Error& e) {
     problems.push_back((e.fileName.empty() ? base : e.fileName) + ": " + e.description);
