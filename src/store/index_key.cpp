@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <regex>
 
 namespace tavrix::store {
 
@@ -36,22 +35,60 @@ int compareKeys(bool numeric, std::string_view a, std::string_view b) {
   return 0;
 }
 
+namespace {
+
+bool isFieldName(std::string_view s) {
+  if (s.empty() || !(std::isupper(static_cast<unsigned char>(s[0])) || s[0] == '_')) return false;
+  return std::all_of(s.begin(), s.end(), [](char c) {
+    return std::isupper(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) || c == '_';
+  });
+}
+
+bool isCount(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
+    return std::isdigit(static_cast<unsigned char>(c));
+  });
+}
+
+// The key expressions an index may carry, upper-cased and without blanks:
+// FIELD, LEFT(FIELD,n) and SUBSTR(FIELD,1,n). Sets the field's name and, for
+// the last two, the number of leading bytes wanted (0: the whole field).
+// Parsed by hand: every opening of the table parses three of them, and a
+// CGI process opens it once per request.
+bool parseKeyExpression(std::string_view e, std::string& name, int& wanted) {
+  wanted = 0;
+  if (isFieldName(e)) {
+    name = e;
+    return true;
+  }
+  const bool left = e.starts_with("LEFT(");
+  if (!left && !e.starts_with("SUBSTR(")) return false;
+  if (!e.ends_with(")")) return false;
+  std::string_view inside = e.substr(left ? 5 : 7);
+  inside.remove_suffix(1);
+  const std::size_t comma = inside.find(',');
+  if (comma == std::string_view::npos) return false;
+  const std::string_view field = inside.substr(0, comma);
+  std::string_view count = inside.substr(comma + 1);
+  if (!left) {
+    if (!count.starts_with("1,")) return false;
+    count.remove_prefix(2);
+  }
+  if (!isFieldName(field) || !isCount(count)) return false;
+  name = field;
+  wanted = std::atoi(std::string(count.substr(0, 4)).c_str());
+  return true;
+}
+
+}  // namespace
+
 IndexKey::IndexKey(const std::string& expression, const DbfTable& table, const std::string& indexFile) {
   std::string e;
   for (char c : expression)
     if (!std::isspace(static_cast<unsigned char>(c))) e += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  static const std::regex plain(R"(([A-Z_][A-Z0-9_]*))");
-  static const std::regex left(R"(LEFT\(([A-Z_][A-Z0-9_]*),([0-9]+)\))");
-  static const std::regex substr(R"(SUBSTR\(([A-Z_][A-Z0-9_]*),1,([0-9]+)\))");
-  std::smatch m;
   int wanted = 0;
   std::string name;
-  if (std::regex_match(e, m, plain)) {
-    name = m[1];
-  } else if (std::regex_match(e, m, left) || std::regex_match(e, m, substr)) {
-    name = m[1];
-    wanted = std::stoi(m[2].str().substr(0, 4));
-  } else {
+  if (!parseKeyExpression(e, name, wanted)) {
     fail(GenCode::Corruption, "set index", "unsupported key expression \"" + expression + "\"", indexFile);
   }
   const int field = table.fieldIndex(name);
