@@ -40,8 +40,11 @@
 //    lock is released. A batch (an import) is many appends under one lock()
 //    and one commit(): the indexes' change marks stay set and the new
 //    records stay uncounted until then, so a batch cut short leaves the
-//    table as it was before the batch (or its last commit()). While one opening holds it, another opening of the
-//    same table in this process gets an error instead of waiting forever.
+//    table as it was before the batch (or its last commit()). While one
+//    opening holds the lock, another opening of the same table in this
+//    process gets an error instead of waiting forever for itself.
+//  - An opening belongs to one thread at a time; it must not be shared with
+//    a child process (fork), whose locks would be the parent's.
 //  - Failures throw tavrix::Error (SUBSYSTEM "DBSERVER") with operation,
 //    description, file name and OS code. A seek that finds nothing is a
 //    result, not an error.
