@@ -138,5 +138,18 @@ TEST(Locking, ChangesUnderALockAreDroppedWhenAnErrorUnwindsIt) {
   db.close();
 }
 
+TEST(Locking, CloseUnderALockWritesAndLetsGo) {
+  RamDir dir;
+  createGongTable(dir.path());
+  auto db = gongDbOpen(dir.path());
+  auto lock = db.lock();
+  db.append();
+  db.fieldPut("NYNO", Value(1));
+  db.close();  // the lock outlives the opening; its end must do nothing
+  auto other = gongDbOpen(dir.path());
+  EXPECT_TRUE(other.seek(Value(1)));
+  other.close();
+}
+
 }  // namespace
 }  // namespace tavrix::test
