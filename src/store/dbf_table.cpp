@@ -201,7 +201,8 @@ void DbfTable::writeRecord(std::uint32_t recNo, const std::string& record) {
 std::uint32_t DbfTable::appendRecord(const std::string& record) {
   const std::uint32_t recNo = count_ + 1;
   file_.writeAt(recordOffset(recNo), record + '\x1A');
-  count_ = checkedCount_ = recNo;
+  count_ = recNo;
+  checkedCount_ = recNo;
   changed_ = true;
   return recNo;
 }

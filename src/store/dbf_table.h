@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,7 +86,7 @@ class DbfTable {
   std::uint32_t count_ = 0;           // with records appended but not yet published
   std::uint32_t publishedCount_ = 0;  // as in the header
   bool changed_ = false;              // written since the last publish()
-  std::uint32_t checkedCount_ = 0xFFFFFFFF;  // count last checked against the file size
+  std::optional<std::uint32_t> checkedCount_;  // count last checked against the file size
 };
 
 // Field values in and out of their stored bytes (memo fields excepted: their

@@ -78,6 +78,8 @@ const std::vector<Damage>& damages() {
        [](const std::string& p) { patch(p, 0, std::string(1, '\0')); }, O::Error, O::Error, false},
       {"record count beyond the file", "Gong.dbf", "record count 100000 beyond",
        [](const std::string& p) { patch(p, 4, le32(100000)); }, O::Error, O::Error, false},
+      {"record count of all ones", "Gong.dbf", "record count 4294967295 beyond",
+       [](const std::string& p) { patch(p, 4, le32(0xFFFFFFFF)); }, O::Error, O::Error, false},
       {"table cut in the middle of a record", "Gong.dbf", "record count 40 beyond",
        [](const std::string& p) { cut(p, kHeader + kRecord * 30 + 50); }, O::Error, O::Error, false},
       {"memo file cut inside its header", "Gong.dbt", "Gong.dbt: bad memo header",
