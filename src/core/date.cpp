@@ -13,10 +13,18 @@ namespace tavrix {
 
 namespace {
 DateFormat processFormat;
+bool formatKnown = false;
 }
 
-void setDateFormat(DateFormat format) { processFormat = format; }
-DateFormat dateFormat() { return processFormat; }
+void setDateFormat(DateFormat format) {
+  processFormat = format;
+  formatKnown = true;
+}
+
+DateFormat dateFormat() {
+  if (!formatKnown) setDateFormat(dateFormatFromLocale());
+  return processFormat;
+}
 
 std::string formatDate(const Date& d, const DateFormat& f) {
   char buf[32];
@@ -35,7 +43,7 @@ std::string formatDate(const Date& d, const DateFormat& f) {
   return buf;
 }
 
-std::string formatDate(const Date& d) { return formatDate(d, processFormat); }
+std::string formatDate(const Date& d) { return formatDate(d, dateFormat()); }
 
 DateFormat parseDateFormat(std::string_view f) {
   enum class Part { Day, Month, Year };

@@ -1,6 +1,7 @@
 // Date: a calendar day, and the process-wide short-date format the board
-// stores posting dates in. The format is set once at start-up and holds for
-// the whole process (it is configuration, not request state).
+// stores posting dates in. The format comes from the host's locale and holds
+// for the whole process (it is configuration, not request state); it is read
+// the first time a date is formatted, since most requests format none.
 #pragma once
 
 #include <string>
@@ -22,6 +23,7 @@ struct DateFormat {
   char separator = '/';
 };
 
+// The process format: the one set, or else the locale's, read once.
 void setDateFormat(DateFormat format);
 DateFormat dateFormat();
 

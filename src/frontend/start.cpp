@@ -4,7 +4,6 @@
 
 #include <new>
 
-#include "core/date.h"
 #include "core/error.h"
 #include "frontend/dispatch.h"
 #include "frontend/error_page.h"
@@ -37,7 +36,6 @@ int serveRequest(const Environment& env, Input& in, Output& out) {
 void startProcess() {
   setExclusiveOpening(false);
   setHideDeleted(true);
-  setDateFormat(dateFormatFromLocale());
 }
 
 int start() {

@@ -14,7 +14,8 @@ namespace tavrix {
 int serveRequest(const Environment& env, Input& in, Output& out);
 
 // The settings every request relies on: tables opened shared, records marked
-// deleted hidden, the date format from the host's locale. Once per process.
+// deleted hidden. Once per process. (The posting-date format is read from
+// the locale when the first date is formatted.)
 void startProcess();
 
 int start();

@@ -259,6 +259,10 @@ int runPack(const Args& args) {
   // Exclusive: no other opening may exist while the files are replaced.
   tavrix::DbServer guard(gongPath(dir, "Gong"), /*shared=*/false);
   auto lock = guard.lock();
+  // A record rewrite that a killed writer left in the journal is finished by
+  // the next operation of any opening: make it happen before the records are
+  // copied, so none is copied half written.
+  guard.goTop();
   Marker marker(dir);
   removeStaged(dir);
   PackResult result;
