@@ -38,6 +38,7 @@ while [ $# -gt 0 ]; do
     *) echo "http_load.sh: unknown option $1" >&2; exit 2 ;;
   esac
 done
+build_dir=$(cd "$build_dir" && pwd)
 for f in Tavrix.exe gongdb; do
   [ -x "$build_dir/$f" ] || { echo "http_load.sh: $build_dir/$f is missing; build first" >&2; exit 1; }
 done
