@@ -3,7 +3,9 @@
 // clang cannot, so raw bytes are written as escapes.
 #include "entry_points.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -86,6 +89,35 @@ class MemoryInput : public Input {
   std::size_t at_ = 0;
 };
 
+// Standard input for one request: the body in pieces from memory, or, for
+// one mode in eight, read through FdInput from a file descriptor (a memory
+// file holding the body), as the program reads it.
+class Body {
+ public:
+  Body(std::string_view bytes, unsigned char mode) {
+    const std::size_t piece = (mode >> 1) ? (mode >> 1) : bytes.size() + 1;
+    if ((mode >> 1) % 8 != 7) {
+      input_ = std::make_unique<MemoryInput>(bytes, piece);
+      return;
+    }
+    fd_ = ::memfd_create("body", MFD_CLOEXEC);
+    if (fd_ < 0 || ::write(fd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
+        ::lseek(fd_, 0, SEEK_SET) != 0)
+      throw std::runtime_error("cannot make a memory file for the body");
+    input_ = std::make_unique<FdInput>(fd_);
+  }
+  ~Body() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Body(const Body&) = delete;
+  Body& operator=(const Body&) = delete;
+  Input& input() { return *input_; }
+
+ private:
+  int fd_ = -1;
+  std::unique_ptr<Input> input_;
+};
+
 const char* const kBoardParams[] = {"action", "page", "PAGE", "nyno", "job", "password", "pwd", "title", "bigo"};
 
 std::string percentEncoded(std::string_view text) {
@@ -142,7 +174,6 @@ void decodeRequest(unsigned char mode, std::string_view rest) {
   for (std::string& l : lines) envp.push_back(l.data());
   envp.push_back(nullptr);
   const Environment env(envp.data());
-  const std::size_t piece = (mode >> 1) ? (mode >> 1) : body.size() + 1;
 
   const EnvList envList = fillEnv(env);
   expect(envList.size() == 26, "fillEnv did not capture 26 variables");
@@ -151,10 +182,10 @@ void decodeRequest(unsigned char mode, std::string_view rest) {
 
   const std::string method = environmentValue(lines, "REQUEST_METHOD");
   const long long length = leadingNumber(environmentValue(lines, "CONTENT_LENGTH"));
-  MemoryInput in(body, piece);
+  Body in(body, mode);
   std::string raw;
   try {
-    raw = rawRequestText(envList, in);
+    raw = rawRequestText(envList, in.input());
   } catch (const Error&) {
     expect(method != "GET" && length > kMaxBodyBytes, "body refused although within the limit");
     return;
@@ -171,8 +202,8 @@ void decodeRequest(unsigned char mode, std::string_view rest) {
 
   EnvList envList2;
   ParamList params2;
-  MemoryInput again(body, piece);
-  fillParam(env, again, envList2, params2);
+  Body again(body, mode);
+  fillParam(env, again.input(), envList2, params2);
   expect(envList2 == envList && params2 == params, "fillParam differs from its parts");
 }
 
