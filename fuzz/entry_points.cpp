@@ -223,7 +223,7 @@ void readCurrent(DbServer& db) {
   db.recNo();
 }
 
-// Moves through one order every way the pages do, reading every field.
+// Moves through one order every way the pages do.
 void walkOrder(const Workspace& ws, int order, std::string_view input) {
   DbServer db = gongDbOpen(ws.dir());
   db.setOrder(order);
@@ -234,7 +234,8 @@ void walkOrder(const Workspace& ws, int order, std::string_view input) {
   if (order > 0) {
     struct stat st;
     const std::string ndx = gongPath(ws.dir(), kGongIndexes[order - 1].file) + std::string(".ndx");
-    if (::stat(ndx.c_str(), &st) == 0) bound += static_cast<long>(st.st_size / 512 * 42);
+    const long perBlock = (512 - 8) / 12;  // entries of the smallest size
+    if (::stat(ndx.c_str(), &st) == 0) bound += static_cast<long>(st.st_size / 512) * perBlock;
   }
   long steps = 0;
   for (db.goTop(); !db.eof(); db.skip(1)) {
