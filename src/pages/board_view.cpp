@@ -9,6 +9,7 @@
 #include "html/escape.h"
 #include "pages/frame.h"
 #include "pages/pages.h"
+#include "pages/view_notice.h"
 #include "store/gong_table.h"
 
 namespace tavrix {
@@ -31,7 +32,8 @@ void gongView2(Request& req, ViewMode mode, long long confirmNumber,
     number = leadingNumber(nyno);
   }
 
-  std::string lastText, firstText, numberText, date, title, body;
+  std::string lastText, firstText;
+  ShownNotice shown;
   {
     DbServer db = gongDbOpen();
     db.setOrder(1);
@@ -47,15 +49,7 @@ void gongView2(Request& req, ViewMode mode, long long confirmNumber,
       if (direction == 'N') db.skip(-1);
       // A step past either end (only a hand-made address asks for one)
       // leaves no notice to show.
-      if (!db.eof() && !db.bof()) {
-        numberText = fourWide(static_cast<long long>(db.fieldGet("NYNO").number()));
-        date = trimRight(db.fieldGet("NYDATE").text());
-        title = trimRight(db.fieldGet("TITLE").text());
-        body = crlfToBr(db.fieldGet("BIGO").text());
-        if (mode != ViewMode::Confirm) {
-          db.fieldPut("QTY", Value(db.fieldGet("QTY").number() + 1));
-        }
-      }
+      if (!db.eof() && !db.bof()) shown = showAndCount(db, mode);
     }
     lock.release();
     db.close();
@@ -82,20 +76,20 @@ void gongView2(Request& req, ViewMode mode, long long confirmNumber,
   page.out("            <table width=100% border=0 cellspacing=1 cellpadding=2 ALIGN=\"center\">");
   page.out("              <tr>");
   page.out("                 <td  height=\"20\" align=center bgcolor=FEDE91 width=15%>번호</td>");
-  page.out("                 <td  bgcolor=\"#efefef\">&nbsp;" + numberText + " </td>");
+  page.out("                 <td  bgcolor=\"#efefef\">&nbsp;" + shown.number + " </td>");
   page.out("              <tr>");
   page.out("                 <td  height=\"20\" ALIGN=center bgcolor=FEE199>날짜</td>");
-  page.out("                 <td  bgcolor=\"#efefef\">&nbsp;" + date + "</td></tr>");
+  page.out("                 <td  bgcolor=\"#efefef\">&nbsp;" + shown.date + "</td></tr>");
   page.out("              <tr>");
   page.out("                 <td  height=\"20\"align=center bgcolor=FEE199>제목</td>");
-  page.out("                 <td  bgcolor=\"#efefef\">&nbsp;" + title + "</td></tr>");
+  page.out("                 <td  bgcolor=\"#efefef\">&nbsp;" + shown.title + "</td></tr>");
   page.out("            </table>");
   page.out("         </td></tr>");
   page.out("      </table></td></tr>");
   page.out("   <tr><td>");
   page.out("      <table width=460 cellspacing=\"0\" cellpadding=\"0\" ALIGN=\"center\">");
   page.out("         <tr><td height=20><spacer type=block height=20></td></tr>");
-  page.out("         <tr><td>" + body + " <br></td></tr> ");
+  page.out("         <tr><td>" + shown.body + " <br></td></tr> ");
   page.out("         <tr><td height=20><spacer type=block height=20></td></tr>");
   page.out("         <tr><td background=\"image/p_blackdot.gif\" height=1 ><spacer type=block height=1></td></tr>");
   page.out("         <tr><td height=10></td></tr>");
@@ -105,24 +99,24 @@ void gongView2(Request& req, ViewMode mode, long long confirmNumber,
   page.out("         <tr><td height=10><spacer type=blcok height=10></td></tr>");
   page.out("         <tr><td>");
   page.out("                <A HREF=\"Tavrix.exe?action=GongEdit2&job=Edit&page=" + shownPage +
-           "&nyno=" + numberText + "\" target=_self>");
+           "&nyno=" + shown.number + "\" target=_self>");
   page.out("                <img src=\"image/board_modify.gif\"  alt=\"수정\" border=0></A>&nbsp;");
   page.out("                <A HREF=\"Tavrix.exe?action=GongDel2&page=" + shownPage + "&nyno=" +
-           numberText + "\" target=_self>");
+           shown.number + "\" target=_self>");
   page.out("                <img src=\"image/board_delete.gif\" alt=\"삭제\" border=0></A></td>");
   page.out("             <td ALIGN=right>");
   page.out("                <A HREF=\"Tavrix.exe?action=GongList2&page=" + shownPage + "\">");
   page.out("                <img src=\"image/list2.gif\" alt=\"목록\" border=0></A>&nbsp;");
-  if (lastText != numberText) {
+  if (lastText != shown.number) {
     page.out("                <A HREF=\"Tavrix.exe?action=GongView2&page=" + shownPage + "&nyno=P" +
-             numberText + "\">");
+             shown.number + "\">");
     page.out("                <img src=\"image/back1.gif\"  alt=\"이전\" border=0></A>&nbsp;");
   } else {
     page.out("                <img src=\"image/back2.gif\"  alt=\"이전\" border=0></A>&nbsp;");
   }
-  if (firstText != numberText) {
+  if (firstText != shown.number) {
     page.out("                <A HREF=\"Tavrix.exe?action=GongView2&page=" + shownPage + "&nyno=N" +
-             numberText + "\">");
+             shown.number + "\">");
     page.out("                <img src=\"image/next1.gif\" alt=\"다음\" border=0></A></td>");
   } else {
     page.out("                <img src=\"image/next2.gif\" alt=\"다음\" border=0></A></td>");

@@ -1,30 +1,23 @@
 // The popup view the front-page box opens: date, title and body of one
 // notice and a close button. A look-up counts the view.
-#include "core/text.h"
 #include "core/value.h"
 #include "pages/frame.h"
 #include "pages/pages.h"
+#include "pages/view_notice.h"
 #include "store/gong_table.h"
 
 namespace tavrix {
 
 void gongView1(Request& req, ViewMode mode) {
   const long long number = leadingNumber(req.param("nyno"));
-  std::string date, title, body;
+  ShownNotice shown;
   {
     DbServer db = gongDbOpen();
     db.setOrder(1);
     // The counter is read and written back under one table lock, so views
     // made at the same moment are all counted.
     TableLock lock = db.lock();
-    if (db.seek(Value(number))) {
-      date = trimRight(db.fieldGet("NYDATE").text());
-      title = trimRight(db.fieldGet("TITLE").text());
-      body = crlfToBr(db.fieldGet("BIGO").text());
-      if (mode != ViewMode::Confirm) {
-        db.fieldPut("QTY", Value(db.fieldGet("QTY").number() + 1));
-      }
-    }
+    if (db.seek(Value(number))) shown = showAndCount(db, mode);
     lock.release();
     db.close();
   }
@@ -49,18 +42,18 @@ void gongView1(Request& req, ViewMode mode) {
   page.out("            <table width=100% border=0 cellspacing=1 cellpadding=2 ALIGN=\"center\">");
   page.out("              <tr>");
   page.out("                 <td  width=20% bgcolor=FEDE91 height=\"20\" align=center >게 재 일</td>");
-  page.out("                 <td  width=80% bgcolor=\"#efefef\" >&nbsp;" + date + "</td></tr>");
+  page.out("                 <td  width=80% bgcolor=\"#efefef\" >&nbsp;" + shown.date + "</td></tr>");
   page.out("              <tr>");
   page.out("                 <td  width=20% bgcolor=FEE199 height=\"20\" align=center >"
            "제&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;목</td>");
-  page.out("                 <td  width=80% bgcolor=\"#efefef\">&nbsp;" + title + "</td></tr>");
+  page.out("                 <td  width=80% bgcolor=\"#efefef\">&nbsp;" + shown.title + "</td></tr>");
   page.out("            </table>");
   page.out("         </td></tr>");
   page.out("      </table></td></tr>");
   page.out("   <tr><td>");
   page.out("      <table width=430 cellspacing=\"0\" cellpadding=\"0\" ALIGN=\"center\">");
   page.out("         <tr><td height=20><spacer type=block height=20></td></tr>");
-  page.out("         <tr><td>" + body + " <br></td></tr> ");
+  page.out("         <tr><td>" + shown.body + " <br></td></tr> ");
   page.out("         <tr><td height=20><spacer type=block height=20></td></tr>");
   page.out("         <tr><td background=\"image/p_blackdot.gif\" height=1 ><spacer type=block height=1></td></tr>");
   page.out("         <tr><td height=10></td></tr>");
