@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "support/board.h"
+#include "support/file_bytes.h"
 
 namespace tavrix::test {
 namespace {
@@ -18,24 +19,6 @@ namespace {
 constexpr std::size_t kHeader = 32 + 5 * 32 + 1;             // Gong.dbf: header length
 constexpr std::size_t kRecord = 1 + 10 + 10 + 120 + 10 + 10;  // record length
 constexpr std::size_t kBigoAt = 1 + 10 + 10 + 120;            // memo field in a record
-
-std::string le32(std::uint32_t v) {
-  std::string s(4, '\0');
-  std::memcpy(s.data(), &v, 4);
-  return s;
-}
-
-std::uint32_t readLe32(const std::string& path, std::size_t offset) {
-  std::uint32_t v;
-  std::memcpy(&v, readFile(path).data() + offset, 4);
-  return v;
-}
-
-void patch(const std::string& path, std::size_t offset, const std::string& bytes) {
-  std::string data = readFile(path);
-  data.replace(offset, bytes.size(), bytes);
-  writeFile(path, data);
-}
 
 void cut(const std::string& path, std::size_t size) { writeFile(path, readFile(path).substr(0, size)); }
 

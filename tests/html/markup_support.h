@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 
 #include "html/html.h"
@@ -27,5 +28,14 @@ inline std::string lines(std::initializer_list<std::string> ls) {
   for (const auto& l : ls) s += l + "\r\n";
   return s;
 }
+
+// One case of a markup table: what is called, and the lines it must append.
+struct MarkupCase {
+  const char* what;
+  std::function<void(Html&)> build;
+  std::string expected;
+};
+
+inline void PrintTo(const MarkupCase& c, std::ostream* os) { *os << c.what; }
 
 }  // namespace tavrix::test

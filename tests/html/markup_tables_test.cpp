@@ -15,13 +15,7 @@ std::string cell(const std::string& text) {
 
 const std::string kCaption = "<CAPTION ALIGN=\"BOTTOM\"><FONT SIZE=1 FACE=\"Arial\">";
 
-struct Case {
-  const char* what;
-  std::function<void(Html&)> build;
-  std::string expected;
-};
-
-void PrintTo(const Case& c, std::ostream* os) { *os << c.what; }
+using Case = test::MarkupCase;
 
 class TableMarkup : public testing::TestWithParam<Case> {};
 

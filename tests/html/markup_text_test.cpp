@@ -9,13 +9,7 @@ namespace {
 using test::appended;
 using test::lines;
 
-struct Case {
-  const char* what;
-  std::function<void(Html&)> build;
-  std::string expected;
-};
-
-void PrintTo(const Case& c, std::ostream* os) { *os << c.what; }
+using Case = test::MarkupCase;
 
 class TextMarkup : public testing::TestWithParam<Case> {};
 

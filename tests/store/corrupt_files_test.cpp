@@ -7,27 +7,10 @@
 
 #include "core/error.h"
 #include "store_fixture.h"
+#include "support/file_bytes.h"
 
 namespace tavrix::test {
 namespace {
-
-void patch(const std::string& path, std::size_t offset, const std::string& bytes) {
-  std::string data = readFile(path);
-  data.replace(offset, bytes.size(), bytes);
-  writeFile(path, data);
-}
-
-std::string le32(std::uint32_t v) {
-  std::string s(4, '\0');
-  std::memcpy(s.data(), &v, 4);
-  return s;
-}
-
-std::uint32_t readLe32(const std::string& path, std::size_t offset) {
-  std::uint32_t v;
-  std::memcpy(&v, readFile(path).data() + offset, 4);
-  return v;
-}
 
 struct Case {
   const char* what;
